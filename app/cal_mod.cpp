@@ -1,0 +1,53 @@
+#include "app/cal_mod.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "app/record.hpp"
+#include "app/step.hpp"
+#include "reading/take_reading.hpp"
+#include "reading/text.hpp"
+#include "ui/main_form.hpp"
+
+namespace CalMod {
+
+std::int16_t PortNumber(std::string_view portName) {
+    const std::string_view digits = portName.size() > 3 ? portName.substr(3) : std::string_view{};
+    const double nearest = std::nearbyint(reading::LeadingValue(digits));  // ties to even
+    if (!(nearest >= std::numeric_limits<std::int16_t>::min() &&
+          nearest <= std::numeric_limits<std::int16_t>::max())) {
+        throw std::overflow_error("port number out of range");
+    }
+    return static_cast<std::int16_t>(nearest);
+}
+
+void Main() {
+    std::string resultText;
+
+    Step(ReadJob);
+    Step([] { ui::MainForm().Show(); });
+    Step([] { ui::MainForm().Repaint(); });
+    Step([] { ui::MainForm().Repaint(); });
+    Step([] { ui::MainForm().SerCom().SetCommPort(PortNumber(PortName)); });
+    Step([&] { resultText = reading::TakeReading(); });
+
+    if (!resultText.empty()) {
+        Step([&] { ui::MainForm().AppendStatus("Reading = " + resultText + "\r\r"); });
+        Step([] { ui::MainForm().Repaint(); });
+        Step([] { ui::MainForm().AppendStatus("Passing reading to Vantor..."); });
+        Step([] { ui::MainForm().Repaint(); });
+    } else {
+        Step([] { ui::MainForm().AppendStatus("Settling..."); });
+        Step([] { ui::MainForm().Repaint(); });
+    }
+
+    Step([&] { WriteResultBack(resultText); });
+
+    // Ending the process closes what is open and takes the window with it.
+    std::exit(0);
+}
+
+}  // namespace CalMod

@@ -9,17 +9,18 @@
 namespace meter {
 
 inline constexpr char LineEnd = '\r';
-inline constexpr double ReplyTimeout = 2.0;   // seconds, strictly exceeded
-inline constexpr double PollPause = 0.1;      // seconds
+inline constexpr double ReplyTimeout = 2.0;  // seconds, strictly exceeded
+inline constexpr double PollPause = 0.1;     // seconds
 inline constexpr int AttemptLimit = 5;
-inline constexpr double AttemptCeiling = 10.0;  // seconds: bound for a port that never stops
+inline constexpr double AttemptCeiling = 10.0;     // seconds: bound for a port that never stops
 inline constexpr std::size_t ReplyCeiling = 1024;  // characters: the receive buffer size
 
 // Opens the port, discards waiting input, writes command + CR and collects the
 // CR-terminated reply (2 s time-out, 0.1 s polling, at most 5 attempts), closes
 // the port and returns what was collected, possibly empty. SerialError passes
 // through to the caller.
-std::string SendQuery(SerialControl& port, const std::string& command, Clock& clock = SteadyClock());
+std::string SendQuery(SerialControl& port, const std::string& command,
+                      Clock& clock = SteadyClock());
 
 // Busy-waits until strictly more than the given number of seconds has passed.
 void Pause(double seconds, Clock& clock = SteadyClock());

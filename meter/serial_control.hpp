@@ -52,7 +52,8 @@ public:
     // Queues the characters of the text for sending, one byte each.
     virtual void Output(std::string_view text) = 0;
 
-    // How many bytes one Input returns at most; 0 means everything waiting.
+    // How many bytes one Input returns at most; 0 (the initial value) means
+    // everything waiting.
     virtual void SetInputLen(int length) = 0;
 
     // Number of received bytes not yet read; 0 when none.
@@ -65,5 +66,9 @@ public:
 
 // The serial control of this platform, with the stored settings.
 std::unique_ptr<SerialControl> MakeSerialControl();
+
+// The device that port number `port` opens on this platform; resolved again at
+// every open.
+std::string PortPath(int port);
 
 }  // namespace meter

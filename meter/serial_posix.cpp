@@ -1,0 +1,260 @@
+// The serial control on a POSIX terminal device, through termios.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "meter/serial_control.hpp"
+
+namespace meter {
+
+namespace {
+
+static_assert(StoredSettings.BaudRate == 9600 && StoredSettings.DataBits == 8 &&
+                  StoredSettings.Parity == 'N' && StoredSettings.StopBits == 1 &&
+                  !StoredSettings.FlowControl && StoredSettings.DtrEnable &&
+                  StoredSettings.RtsEnable,
+              "this control applies 9600 8N1, no flow control, DTR and RTS asserted");
+
+// One Input takes at most this much: more than a terminal driver holds, yet a
+// bound, so that a peer writing as fast as it is read cannot hold a read.
+constexpr std::size_t MaxInputPerRead = 64 * 1024;
+
+// How long Output waits for a driver that takes no more bytes; at 9600 baud a
+// full send buffer leaves in about half a second.
+constexpr std::chrono::milliseconds OutputWait{1000};
+
+constexpr const char* InUse = "in use by another program";
+
+std::string ErrorText(const std::string& path, const char* operation, int error) {
+    return path + ": " + operation + ": " + std::strerror(error);
+}
+
+// Where the COM<n> entries live; empty when there is no home to put them in.
+std::filesystem::path PortDirectory() {
+    // XDG base directories must be absolute; anything else counts as unset.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/') return std::filesystem::path(config) / "quillet" / "ports";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] != '\0') {
+        return std::filesystem::path(home) / ".config" / "quillet" / "ports";
+    }
+    return {};
+}
+
+// Unix98 pseudo-terminal slaves (Linux device majors 136 to 143).
+bool IsPseudoTerminal(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return false;
+    const unsigned kind = major(info.st_rdev);
+    return kind >= 136 && kind <= 143;
+}
+
+// Applies the stored settings: raw bytes at 9600 8N1, no flow control, the
+// carrier ignored, DTR and RTS asserted.
+void Configure(int fd, const std::string& path) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) throw SerialError(ErrorText(path, "get line settings", errno));
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B9600);
+    cfsetospeed(&tio, B9600);
+    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    // With O_NONBLOCK, a read then reports "nothing waiting" as EAGAIN and a
+    // hang-up as end of file.
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+        throw SerialError(ErrorText(path, "set line settings", errno));
+    }
+
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (ioctl(fd, TIOCMBIS, &lines) != 0) {
+        const int error = errno;
+        // A pseudo terminal has no modem lines, and its driver says so. A real
+        // port that cannot raise them cannot power a cable that draws on them,
+        // so there the failure is reported like any other.
+        const bool noModemLines = error == ENOTTY || error == EINVAL;
+        if (!(noModemLines && IsPseudoTerminal(fd))) {
+            throw SerialError(ErrorText(path, "assert DTR and RTS", error));
+        }
+    }
+}
+
+// Gives up the device: exclusive use ends, and closing drops the lock.
+void Release(int fd) {
+    ioctl(fd, TIOCNXCL);
+    close(fd);
+}
+
+class PosixSerialControl final : public SerialControl {
+public:
+    PosixSerialControl() = default;
+    PosixSerialControl(const PosixSerialControl&) = delete;
+    PosixSerialControl& operator=(const PosixSerialControl&) = delete;
+    ~PosixSerialControl() override { Close(); }
+
+    void SetCommPort(std::int16_t port) override {
+        if (port < MinPort || port > MaxPort) {
+            throw SerialError("port number " + std::to_string(port) + " is not between " +
+                              std::to_string(MinPort) + " and " + std::to_string(MaxPort));
+        }
+        port_ = port;
+    }
+    std::int16_t CommPort() const override { return port_; }
+
+    void SetPortOpen(bool open) override {
+        if (open) {
+            Open();
+        } else {
+            Close();
+        }
+    }
+    bool PortOpen() const override { return fd_ >= 0; }
+
+    void Output(std::string_view text) override;
+
+    void SetInputLen(int length) override {
+        if (length < 0) throw SerialError("read length " + std::to_string(length) + " is negative");
+        inputLen_ = length;
+    }
+
+    int InBufferCount() override {
+        RequireOpen();
+        int count = 0;
+        if (ioctl(fd_, FIONREAD, &count) != 0) {
+            throw SerialError(ErrorText(path_, "count waiting bytes", errno));
+        }
+        return count;
+    }
+
+    std::string Input() override;
+
+private:
+    void Open();
+    void Close();
+    void RequireOpen() const {
+        if (fd_ < 0) throw SerialError("port " + std::to_string(port_) + " is not open");
+    }
+
+    std::int16_t port_ = StoredSettings.CommPort;
+    int inputLen_ = 0;
+    int fd_ = -1;
+    std::string path_;  // the device that fd_ was opened on
+};
+
+void PosixSerialControl::Open() {
+    if (fd_ >= 0) throw SerialError(path_ + ": port already open");
+    const std::string path = PortPath(port_);
+    // O_NONBLOCK: neither the open nor any read waits for the line.
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        // EBUSY: another holder has made the terminal exclusive.
+        throw SerialError(ErrorText(path, errno == EBUSY ? InUse : "open", errno));
+    }
+    // The lock refuses a second holder at once, root included; TIOCEXCL then
+    // keeps out other programs that do not lock, except root's.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        close(fd);
+        throw SerialError(ErrorText(path, error == EWOULDBLOCK ? InUse : "lock", error));
+    }
+    try {
+        if (ioctl(fd, TIOCEXCL) != 0) throw SerialError(ErrorText(path, "exclusive use", errno));
+        Configure(fd, path);
+    } catch (const SerialError&) {
+        Release(fd);
+        throw;
+    }
+    fd_ = fd;
+    path_ = path;
+}
+
+void PosixSerialControl::Close() {
+    if (fd_ < 0) return;
+    Release(fd_);
+    fd_ = -1;
+    path_.clear();
+}
+
+void PosixSerialControl::Output(std::string_view text) {
+    RequireOpen();
+    const auto deadline = std::chrono::steady_clock::now() + OutputWait;
+    while (!text.empty()) {
+        const ssize_t written = write(fd_, text.data(), text.size());
+        if (written > 0) {
+            text.remove_prefix(static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            throw SerialError(ErrorText(path_, "write", errno));
+        }
+        // The driver's buffer is full: wait a short while for room.
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{fd_, POLLOUT, 0};
+        const int events = left.count() > 0 ? poll(&ready, 1, static_cast<int>(left.count())) : 0;
+        if (events < 0 && errno != EINTR) throw SerialError(ErrorText(path_, "write", errno));
+        if (events == 0) {
+            throw SerialError(path_ + ": write: the device took no more bytes within " +
+                              std::to_string(OutputWait.count()) + " ms");
+        }
+    }
+}
+
+std::string PosixSerialControl::Input() {
+    RequireOpen();
+    const std::size_t limit = inputLen_ == 0
+                                  ? MaxInputPerRead
+                                  : std::min(static_cast<std::size_t>(inputLen_), MaxInputPerRead);
+    std::string data;
+    char buffer[4096];
+    while (data.size() < limit) {
+        const ssize_t got = read(fd_, buffer, std::min(sizeof buffer, limit - data.size()));
+        if (got > 0) {
+            data.append(buffer, static_cast<std::size_t>(got));
+            continue;
+        }
+        if (got == 0) throw SerialError(path_ + ": read: the device hung up");
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+        throw SerialError(ErrorText(path_, "read", errno));
+    }
+    return data;
+}
+
+}  // namespace
+
+std::unique_ptr<SerialControl> MakeSerialControl() {
+    return std::make_unique<PosixSerialControl>();
+}
+
+std::string PortPath(int port) {
+    const std::string name = "COM" + std::to_string(port);
+    const std::filesystem::path directory = PortDirectory();
+    if (!directory.empty()) {
+        // The entry counts even when its target is missing: an unplugged
+        // adapter must fail to open, not fall back to another port.
+        std::error_code error;
+        const auto entry = directory / name;
+        if (std::filesystem::exists(std::filesystem::symlink_status(entry, error))) {
+            return entry.string();
+        }
+    }
+    return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+}  // namespace meter

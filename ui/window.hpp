@@ -37,6 +37,10 @@ public:
 // otherwise.
 std::unique_ptr<Window> MakeWindow();
 
+// FLTK backend; nullptr when no display can be opened. The display is probed
+// before FLTK sees it, because FLTK ends the process when it cannot open one.
+std::unique_ptr<Window> MakeFltkWindow();
+
 // Headless backend: writes the status text to standard output as it grows.
 std::unique_ptr<Window> MakeHeadlessWindow();
 

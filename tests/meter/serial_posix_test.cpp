@@ -1,0 +1,236 @@
+// The query transaction over the real POSIX serial control, with a meter on
+// the far end of a pseudo terminal.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "meter/query.hpp"
+#include "pty_peer.hpp"
+
+namespace {
+
+using meter::SerialError;
+using meter_test::PtyPeer;
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string Repeat(const std::string& text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i) all += text;
+    return all;
+}
+
+class RealPort : public testing::Test {
+protected:
+    void SetUp() override {
+        ports_.Map(7, meter_.Path());
+        port_->SetCommPort(7);
+    }
+
+    // Runs the meter's side of one transaction next to SendQuery.
+    std::string Query(const std::function<void(PtyPeer&)>& meterSide) {
+        std::jthread peer([&] { meterSide(meter_); });
+        return meter::SendQuery(*port_, "QM");
+    }
+
+    meter_test::PortNamespace ports_;
+    PtyPeer meter_;
+    std::unique_ptr<meter::SerialControl> port_ = meter::MakeSerialControl();
+};
+
+TEST_F(RealPort, OnePieceReply) {
+    const std::string reply = Query([](PtyPeer& meter) {
+        EXPECT_EQ(meter.NextCommand(3), "QM\r");
+        meter.Send("0\r+1.2345 kOhms\r");
+    });
+    EXPECT_EQ(reply, "0\r+1.2345 kOhms\r");
+    EXPECT_FALSE(port_->PortOpen());
+    EXPECT_EQ(meter_.Drain(), "");
+}
+
+TEST_F(RealPort, PiecesAreAppendedInOrder) {
+    const std::string reply = Query([](PtyPeer& meter) {
+        meter.NextCommand(3);
+        for (const char* piece : {"+1.2", "345 k", "Ohms\r"}) {
+            meter.Send(piece);
+            meter.WaitUntilRead();
+        }
+    });
+    EXPECT_EQ(reply, "+1.2345 kOhms\r");
+}
+
+TEST_F(RealPort, InputWaitingBeforeTheQueryIsNeverPartOfTheReply) {
+    meter_.Send("stale\r");
+    const std::string reply = Query([](PtyPeer& meter) {
+        meter.NextCommand(3);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // after the first pause
+        meter.Send("A\r");
+    });
+    EXPECT_EQ(reply, "A\r");
+}
+
+// The one test that takes real time: five attempts of a little over 2 s.
+TEST_F(RealPort, SilentMeterGetsFiveQueriesALittleOverTwoSecondsApart) {
+    std::vector<Clock::time_point> arrivals;
+    const std::string reply = Query([&](PtyPeer& meter) {
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(meter.NextCommand(3), "QM\r");
+            arrivals.push_back(Clock::now());
+        }
+    });
+    EXPECT_EQ(reply, "");
+    EXPECT_FALSE(port_->PortOpen());
+    EXPECT_EQ(meter_.Drain(), "");
+    ASSERT_EQ(arrivals.size(), 5u);
+    for (std::size_t i = 1; i < arrivals.size(); ++i) {
+        const double gap = std::chrono::duration<double>(arrivals[i] - arrivals[i - 1]).count();
+        EXPECT_GT(gap, 1.99);  // more than 2 s, less what the peer's polling blurs
+        EXPECT_LT(gap, 2.4);
+    }
+}
+
+TEST_F(RealPort, PartialReplyThenSilenceThenTheRestAfterTheRetry) {
+    const std::string reply = Query([](PtyPeer& meter) {
+        meter.NextCommand(3);
+        meter.Send("+1.23");
+        EXPECT_EQ(meter.NextCommand(3), "QM\r");
+        meter.Send("45 kOhms\r");
+    });
+    EXPECT_EQ(reply, "+1.2345 kOhms\r");
+}
+
+TEST_F(RealPort, BytesWaitingWhenTheWaitEndsReplaceTheText) {
+    const std::string reply = Query([](PtyPeer& meter) {
+        meter.NextCommand(3);
+        meter.Send("A\r");
+        meter.WaitUntilRead();  // the control is now in its pause
+        meter.Send("B\r");
+    });
+    EXPECT_EQ(reply, "B\r");
+    EXPECT_EQ(meter_.Drain(), "");
+}
+
+TEST_F(RealPort, BabblingPeerEndsWithinTheBound) {
+    std::string reply;
+    double seconds = 0;
+    {
+        std::jthread babble([this](std::stop_token stop) {
+            while (!stop.stop_requested()) {
+                meter_.SendSome("babble ");
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+        });
+        const auto start = Clock::now();
+        reply = meter::SendQuery(*port_, "QM");
+        seconds = SecondsSince(start);
+    }
+    EXPECT_EQ(reply.find('\r'), std::string::npos);
+    EXPECT_LT(seconds, 3.0);  // the text ceiling ends each wait long before the time ceiling
+    EXPECT_EQ(meter_.Drain(), Repeat("QM\r", 5));
+}
+
+TEST_F(RealPort, EveryByteValuePassesUnchangedBothWays) {
+    std::string all;
+    for (int code = 0; code < 256; ++code) all += static_cast<char>(code);
+    meter_.Cook();  // opening must make the line raw
+    port_->SetPortOpen(true);
+    port_->Output(all);
+    EXPECT_EQ(meter_.Receive(all.size(), 3), all);
+
+    meter_.Send(all);
+    const auto start = Clock::now();
+    while (port_->InBufferCount() < 256 && SecondsSince(start) < 3) {
+    }
+    EXPECT_EQ(port_->Input(), all);
+}
+
+TEST_F(RealPort, PortThatCannotBeOpenedRaisesAtOnce) {
+    ports_.Map(9, ports_.Root() / "unplugged");
+    port_->SetCommPort(9);
+    const auto start = Clock::now();
+    try {
+        meter::SendQuery(*port_, "QM");
+        FAIL() << "no error";
+    } catch (const SerialError& error) {
+        EXPECT_NE(std::string(error.what()).find((ports_.Dir() / "COM9").string()),
+                  std::string::npos);
+        EXPECT_NE(std::string(error.what()).find(std::strerror(ENOENT)), std::string::npos);
+    }
+    EXPECT_LT(SecondsSince(start), 0.5);
+    EXPECT_FALSE(port_->PortOpen());
+}
+
+TEST_F(RealPort, SecondOpenIsRefusedWhileTheFirstHoldsThePort) {
+    const auto other = meter::MakeSerialControl();
+    other->SetCommPort(7);
+    port_->SetPortOpen(true);
+    try {
+        other->SetPortOpen(true);
+        FAIL() << "second open allowed";
+    } catch (const SerialError& error) {
+        EXPECT_NE(std::string(error.what()).find("in use"), std::string::npos);
+    }
+    port_->SetPortOpen(false);
+    other->SetPortOpen(true);
+    EXPECT_TRUE(other->PortOpen());
+}
+
+TEST_F(RealPort, HangUpRaisesOnReading) {
+    port_->SetPortOpen(true);
+    meter_.HangUp();
+    EXPECT_THROW(port_->Input(), SerialError);
+    EXPECT_THROW(port_->InBufferCount(), SerialError);
+}
+
+TEST(SerialControl, PortNumberOutsideOneTo255IsRefusedAndKeepsTheOld) {
+    const auto port = meter::MakeSerialControl();
+    EXPECT_EQ(port->CommPort(), 1);
+    for (const std::int16_t good : {255, 1}) {
+        port->SetCommPort(good);
+        EXPECT_EQ(port->CommPort(), good);
+    }
+    for (const std::int16_t bad : {0, -1, 256, 32767}) {
+        EXPECT_THROW(port->SetCommPort(bad), SerialError);
+        EXPECT_EQ(port->CommPort(), 1);
+    }
+}
+
+TEST(SerialControl, ClosedPortRaisesOnUse) {
+    const auto port = meter::MakeSerialControl();
+    port->SetPortOpen(false);
+    EXPECT_THROW(port->Output("QM\r"), SerialError);
+    EXPECT_THROW(port->Input(), SerialError);
+    EXPECT_THROW(port->InBufferCount(), SerialError);
+    EXPECT_THROW(port->SetInputLen(-1), SerialError);
+}
+
+TEST(PortPath, MappingDirectoryFirstThenTheUsualDevice) {
+    meter_test::PortNamespace ports;
+    EXPECT_EQ(meter::PortPath(7), "/dev/ttyS6");
+    ports.Map(7, "/dev/ttyUSB0");
+    ports.Map(8, ports.Root() / "unplugged");  // a dangling entry still counts
+    EXPECT_EQ(meter::PortPath(7), (ports.Dir() / "COM7").string());
+    EXPECT_EQ(meter::PortPath(8), (ports.Dir() / "COM8").string());
+    EXPECT_EQ(meter::PortPath(9), "/dev/ttyS8");
+
+    // Without XDG_CONFIG_HOME the mapping lives under ~/.config.
+    const meter_test::ScopedEnv config("XDG_CONFIG_HOME", "");
+    const meter_test::ScopedEnv home("HOME", ports.Root().string());
+    EXPECT_EQ(meter::PortPath(7), "/dev/ttyS6");
+    std::filesystem::create_directories(ports.Root() / ".config" / "quillet");
+    std::filesystem::create_directory_symlink(ports.Dir(), ports.Root() / ".config/quillet/ports");
+    EXPECT_EQ(meter::PortPath(7), (ports.Root() / ".config/quillet/ports/COM7").string());
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Starts a command that shows the status window on a private Xvfb server and
+# checks the window from outside: title, client size, centring, both icon
+# images, and the status text drawn in the label as LINES lines with an empty
+# line between each. The command is stopped afterwards, or with --wait awaited,
+# and its exit status becomes the check's.
+#
+# Usage: with-xvfb.sh [-s SCREEN] check-window.sh [--wait] LINES COMMAND [ARGUMENT...]
+# The label must lie on the screen vertically.
+set -u
+
+wait_for_command=0
+if [[ ${1-} == --wait ]]; then
+    wait_for_command=1
+    shift
+fi
+if (($# < 2)); then
+    echo "usage: with-xvfb.sh $0 [--wait] LINES COMMAND [ARGUMENT...]" >&2
+    exit 2
+fi
+lines=$1
+shift
+for tool in xwininfo xprop import convert; do
+    if ! command -v $tool >/dev/null; then
+        echo "$0: $tool is not installed (Debian packages x11-utils, imagemagick)" >&2
+        exit 77
+    fi
+done
+
+title="Quillet Readback Utility"
+work=$(mktemp -d)
+"$@" >"$work/stdout" &
+pid=$!
+trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -rf "$work"' EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+field() { awk -F: -v name="$1" '$1 ~ name { gsub(/ /, "", $2); print $2 }' "$work/$2"; }
+
+for ((tenths = 0; tenths < 50; tenths++)); do
+    xwininfo -name "$title" >"$work/window" 2>/dev/null && break
+    kill -0 $pid 2>/dev/null || fail "the command ended without showing a window"
+    sleep 0.1
+done
+[[ -s $work/window ]] || fail "no window titled \"$title\" on $DISPLAY within 5 s; the probe wrote: $(<"$work/stdout")"
+xwininfo -root >"$work/root"
+
+left=$(field "Absolute upper-left X" window)
+top=$(field "Absolute upper-left Y" window)
+width=$(field "Width" window)
+height=$(field "Height" window)
+screen_width=$(field "Width" root)
+screen_height=$(field "Height" root)
+echo "window ${width}x${height} at $left,$top on a ${screen_width}x${screen_height} screen"
+[[ $width == 247 && $height == 107 ]] || fail "client size ${width}x${height}, not 247x107"
+
+# Without a window manager the outer size is the client size; the window is
+# placed at half the difference, rounded half away from zero, and may stand
+# partly off the screen.
+centre() {
+    local difference=$(($1 - $2))
+    if ((difference < 0)); then echo $(((difference - 1) / 2)); else echo $(((difference + 1) / 2)); fi
+}
+[[ $left == $(centre "$screen_width" "$width") && $top == $(centre "$screen_height" "$height") ]] ||
+    fail "not centred: expected $(centre "$screen_width" "$width"),$(centre "$screen_height" "$height")"
+
+xprop -name "$title" _NET_WM_ICON >"$work/icon"
+grep -q "Icon (32 x 32)" "$work/icon" || fail "no 32 x 32 icon"
+grep -q "Icon (16 x 16)" "$work/icon" || fail "no 16 x 16 icon"
+
+# Rows of the label (236 x 97 at 5,6; the part on the screen) that hold dark
+# pixels, grouped into runs that stand at least 6 rows apart: one run per line.
+lines_drawn() {
+    convert "$work/screen.png" -crop "$(printf '236x97%+d%+d' $((left + 5)) $((top + 6)))" +repage \
+        -colorspace Gray -threshold 50% -negate -scale 1x97! -depth 8 -compress none pgm:- |
+        awk 'NR > 3 { for (i = 1; i <= NF; i++) ink[row++] = $i > 0 }
+             END {
+                 for (r = 0; r < row; r++) if (ink[r]) {
+                     if (last == "" || r - last > 6) runs = runs (runs == "" ? "" : " ") r
+                     last = r
+                 }
+                 print runs
+             }'
+}
+for ((attempt = 0; attempt < 10; attempt++)); do
+    import -window root "$work/screen.png"
+    runs=$(lines_drawn)
+    read -ra starts <<<"$runs"
+    ((${#starts[@]} == lines)) && break
+    sleep 0.2
+done
+echo "text lines start at label rows: $runs"
+((${#starts[@]} == lines)) || fail "expected $lines lines of text with empty lines between, found rows: $runs"
+((starts[0] < 6)) || fail "the first line does not start at the top of the label"
+if ((wait_for_command)); then
+    wait $pid
+    status=$?
+    cat "$work/stdout"
+    ((status == 0)) || fail "the command ended with status $status"
+fi
+echo "PASS"

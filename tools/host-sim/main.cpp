@@ -1,0 +1,166 @@
+// host-sim: does what the host calibration program does around one job. It
+// writes record 1 of ExtCtrl.dat in a directory, starts the utility there,
+// waits for it, and reports what the utility wrote back.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/record.hpp"
+#include "reading/text.hpp"
+
+namespace fs = std::filesystem;
+using CalMod::ExtCtrlRec;
+using CalMod::FieldText;
+using CalMod::RecordLength;
+
+namespace {
+
+constexpr int ExitDamaged = 1;
+constexpr int ExitUsage = 2;
+constexpr int ExitUtilityFailed = 3;
+
+const char* const Usage =
+    "usage: host-sim [options]\n"
+    "Prepares a job in DIR/ExtCtrl.dat, starts the utility in DIR, waits for it\n"
+    "and reports the record it wrote back.\n"
+    "\n"
+    "  --dir DIR        directory of the job (default: the current directory)\n"
+    "  --target TEXT    target text naming the wanted unit (default: 1000 Ohms)\n"
+    "  --port NAME      serial port of the meter (default: COM1)\n"
+    "  --utility PATH   the utility to start (default: the one beside host-sim)\n"
+    "  --help           this text\n"
+    "\n"
+    "Exit status: 0 record came back intact, 1 record damaged, 2 usage error,\n"
+    "3 the utility could not be started or did not end normally.\n";
+
+[[noreturn]] void UsageError(const std::string& message) {
+    std::cerr << "host-sim: " << message << "\n\n" << Usage;
+    std::exit(ExitUsage);
+}
+
+// A record whose fields the utility does not interpret carry recognisable
+// values, bytes above 127 among them, so that any change shows.
+ExtCtrlRec PreparedRecord(const std::string& target, const std::string& port) {
+    ExtCtrlRec rec;
+    rec.Text1 = FieldText<20>("HOST TEXT 1 \xB5\xB0");
+    rec.Text2 = FieldText<20>("HOST TEXT 2 \x80\x81");
+    rec.TargetText = FieldText<20>(target);
+    rec.Text4 = FieldText<20>("HOST TEXT 4");
+    rec.Text5 = FieldText<20>("HOST TEXT 5");
+    rec.Text6 = FieldText<20>("HOST TEXT 6");
+    rec.Text7 = FieldText<20>("HOST TEXT 7 \xFF");
+    rec.ResultText = FieldText<20>("(no result yet)");
+    rec.Number9 = 1234;
+    rec.Text10 = FieldText<2>("10");
+    rec.Text11 = FieldText<20>("HOST TEXT 11");
+    rec.Number12 = -12;
+    rec.Text13 = FieldText<20>("HOST TEXT 13");
+    rec.Number14 = 14;
+    rec.Number15 = 15;
+    rec.PortName = FieldText<5>(port);
+    return rec;
+}
+
+std::vector<unsigned char> ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Starts the utility in dir and waits for it; returns its exit status, or -1
+// when it could not be started or ended by a signal.
+int RunUtility(const std::string& utility, const fs::path& dir) {
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        execl(utility.c_str(), utility.c_str(), static_cast<char*>(nullptr));
+        std::fprintf(stderr, "host-sim: cannot start %s: %s\n", utility.c_str(),
+                     std::strerror(errno));
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    fs::path dir = ".";
+    std::string target = "1000 Ohms";
+    std::string port = "COM1";
+    std::string utility =
+        (fs::canonical("/proc/self/exe").parent_path() / QUILLET_UTILITY_NAME).string();
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help") {
+            std::cout << Usage;
+            return 0;
+        }
+        if (i + 1 >= argc) UsageError("unknown option or missing value: " + option);
+        const std::string value = argv[++i];
+        if (option == "--dir") {
+            dir = value;
+        } else if (option == "--target") {
+            target = value;
+        } else if (option == "--port") {
+            port = value;
+        } else if (option == "--utility") {
+            utility = value;
+        } else {
+            UsageError("unknown option: " + option);
+        }
+    }
+    if (target.size() > 20) UsageError("--target holds at most 20 characters");
+    if (port.size() > 5) UsageError("--port holds at most 5 characters");
+    if (!fs::is_directory(dir)) UsageError("no such directory: " + dir.string());
+
+    const fs::path file = dir / CalMod::ExchangeFileName;
+    const CalMod::RecordBytes sent = CalMod::EncodeRecord(PreparedRecord(target, port));
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(sent.data()), sent.size());
+        if (!out) {
+            std::cerr << "host-sim: cannot write " << file << "\n";
+            return ExitUsage;
+        }
+    }
+
+    std::cout.flush();
+    const int status = RunUtility(utility, dir);
+
+    const std::vector<unsigned char> back = ReadAll(file);
+    if (back.size() != RecordLength) {
+        std::cout << "record: " << back.size() << " bytes instead of " << RecordLength << "\n";
+        return ExitDamaged;
+    }
+    const ExtCtrlRec got = CalMod::DecodeRecord(back);
+    ExtCtrlRec expected = CalMod::DecodeRecord(sent);
+    expected.ResultText = got.ResultText;
+    expected.Number14 = got.Number14;
+    expected.Number15 = got.Number15;
+    const bool intact = (got == expected);
+
+    std::cout << "ResultText: \"" << reading::Cp1252ToUtf8(CalMod::FieldView(got.ResultText))
+              << "\"\n"
+              << "Number14: " << got.Number14 << "\n"
+              << "Number15: " << got.Number15 << "\n"
+              << "Other fields: " << (intact ? "unchanged" : "CHANGED") << "\n";
+    if (status != 0) {
+        std::cout << "Utility: did not end normally (status " << status << ")\n";
+        return ExitUtilityFailed;
+    }
+    return intact ? 0 : ExitDamaged;
+}

@@ -1,0 +1,58 @@
+#include "ui/meter_icon.hpp"
+
+namespace ui {
+
+const char* const MeterIcon32[] = {"32 32 10 1",
+                                   "  c None",
+                                   "k c #000000",
+                                   "y c #F0C020",
+                                   "Y c #A07810",
+                                   "d c #383838",
+                                   "g c #B4D0A0",
+                                   "G c #1C301C",
+                                   "w c #E8E8E8",
+                                   "m c #888888",
+                                   "r c #D02020",
+                                   "      kkkkkkkkkkkkkkkkkkkk      ",
+                                   "     kyyyyyyyyyyyyyyyyyyyyk     ",
+                                   "     kyYYYYYYYYYYYYYYYYYYyk     ",
+                                   "     kyYYkkkkkkkkkkkkkkYYyk     ",
+                                   "     kyYkkkkkkkkkkkkkkkkYyk     ",
+                                   "     kyYkkggggggggggggkkYyk     ",
+                                   "     kyYkkgGgggGGGgGGGkkYyk     ",
+                                   "     kyYkkGGgggggGgGggkkYyk     ",
+                                   "     kyYkkgGgggGGGgGGGkkYyk     ",
+                                   "     kyYkkgGgggGgggggGkkYyk     ",
+                                   "     kyYkkGGGgGGGGgGGGkkYyk     ",
+                                   "     kyYkkggggggggggggkkYyk     ",
+                                   "     kyYkkkkkkkkkkkkkkkkYyk     ",
+                                   "     kyYkddddddkkddddddkYyk     ",
+                                   "     kyYkdddrkkwwkkmdddkYyk     ",
+                                   "     kyYkdddkkwwwwwkdddkYyk     ",
+                                   "     kyYkdddkwkwwwwkdddkYyk     ",
+                                   "     kyYkddkwwwkwwwwkddkYyk     ",
+                                   "     kyYkddkwwwwwwwwkddkYyk     ",
+                                   "     kyYkdddkwwwwwwkdddkYyk     ",
+                                   "     kyYkdddkwwwwwwkdddkYyk     ",
+                                   "     kyYkdddmkkwwkkmdddkYyk     ",
+                                   "     kyYkddddddkkddddddkYyk     ",
+                                   "     kyYkddddddddddddddkYyk     ",
+                                   "     kyYkdkkkddkkddrrrdkYyk     ",
+                                   "     kyYkdkmkdkkkkdrkrdkYyk     ",
+                                   "     kyYkdkkkddkkddrrrdkYyk     ",
+                                   "     kyYkddddddddddddddkYyk     ",
+                                   "     kyYYkkkkkkkkkkkkkkYYyk     ",
+                                   "     kyYYYYYYYYYYYYYYYYYYyk     ",
+                                   "     kyyyyyyyyyyyyyyyyyyyyk     ",
+                                   "      kkkkkkkkkkkkkkkkkkkk      "};
+
+const char* const MeterIcon16[] = {
+    "16 16 8 1",        "  c None",         "k c #000000",      "y c #F0C020",
+    "d c #383838",      "g c #B4D0A0",      "G c #1C301C",      "w c #E8E8E8",
+    "r c #D02020",      "   kkkkkkkkkk   ", "  kyyyyyyyyyyk  ", "  kyykkkkkkyyk  ",
+    "  kykggggggkyk  ", "  kykgGgGGgkyk  ", "  kykggggggkyk  ", "  kykddddddkyk  ",
+    "  kykdkwwddkyk  ", "  kykdwkwwdkyk  ", "  kykdwwwwdkyk  ", "  kykddwwddkyk  ",
+    "  kykdkddrdkyk  ", "  kykddddddkyk  ", "  kyykkkkkkyyk  ", "  kyyyyyyyyyyk  ",
+    "   kkkkkkkkkk   "};
+
+}  // namespace ui
