@@ -100,7 +100,12 @@ public:
         // position stands, also when the window is larger than the screen.
         XMoveWindow(fl_display, fl_xid(&window_), left, top);
         const auto deadline = std::chrono::steady_clock::now() + MapTimeout;
-        while (!window_.Drawn() && std::chrono::steady_clock::now() < deadline) Fl::wait(0.02);
+        while (!window_.Drawn() && std::chrono::steady_clock::now() < deadline) {
+            Fl::wait(0.02);
+            // Fl::wait draws pending damage only before it waits; drawing right
+            // after the expose spares a whole wait.
+            Fl::flush();
+        }
     }
 
     void Repaint() override {
