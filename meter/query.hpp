@@ -12,8 +12,10 @@ inline constexpr char LineEnd = '\r';
 inline constexpr double ReplyTimeout = 2.0;  // seconds, strictly exceeded
 inline constexpr double PollPause = 0.1;     // seconds
 inline constexpr int AttemptLimit = 5;
-inline constexpr double AttemptCeiling = 10.0;     // seconds: bound for a port that never stops
-inline constexpr std::size_t ReplyCeiling = 1024;  // characters: the receive buffer size
+// Bounds for a port that never stops sending: an attempt's wait also ends after
+// this many seconds, or once the reply holds more than a receive buffer.
+inline constexpr double AttemptCeiling = 10.0;
+inline constexpr std::size_t ReplyCeiling = StoredSettings.InBufferSize;
 
 // Opens the port, discards waiting input, writes command + CR and collects the
 // CR-terminated reply (2 s time-out, 0.1 s polling, at most 5 attempts), closes
