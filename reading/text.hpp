@@ -1,12 +1,11 @@
 // Text rules and number conversions shared by the reading conversion, the job
 // driver and the status window.
 //
-// Texts are held as 8-bit Windows-1252 strings (std::string of bytes): the
-// exchange record stores that code page and the meter sends one character per
-// byte, so the byte is the character code that the digit and unit tests look
-// at. The code page maps all 256 bytes one to one (the five bytes it leaves
-// undefined map to the C1 controls), so wide text is needed only for display
-// (Cp1252ToUtf8).
+// Texts are held as 8-bit strings (std::string of bytes) in the code page of
+// the exchange record: the record stores one character per byte and the meter
+// sends one character per byte, so the byte is the character code that the
+// digit and unit tests look at, and every byte goes back exactly as read. Only
+// the display converts to Unicode (ui/display_text.hpp).
 #pragma once
 
 #include <stdexcept>
@@ -50,8 +49,5 @@ double TextValue(std::string_view text);
 
 // ValueText, read back with LeadingValue, written once more with ValueText.
 std::string NormalisedText(double value);
-
-// Windows-1252 bytes to UTF-8, for display.
-std::string Cp1252ToUtf8(std::string_view text);
 
 }  // namespace reading

@@ -10,8 +10,9 @@
 #include <cmath>
 #include <string>
 
-#include "reading/text.hpp"
 #include "ui/centre.hpp"
+#include "ui/display_text.hpp"
+#include "ui/fltk_window.hpp"
 #include "ui/meter_icon.hpp"
 #include "ui/window.hpp"
 
@@ -19,6 +20,11 @@ namespace ui {
 namespace {
 
 constexpr int LabelFontSize = 13;
+// FLTK works in screen pixels; the form's design of 15 twips a pixel.
+constexpr int PixelsPerInch = 96;
+constexpr int Pixels(int twips) {
+    return TwipsToPixels(twips, PixelsPerInch);
+}
 // Longest wait after Show for the window to appear on screen.
 constexpr std::chrono::milliseconds MapTimeout{1000};
 
@@ -26,7 +32,7 @@ constexpr std::chrono::milliseconds MapTimeout{1000};
 // doubled so that FLTK shows it rather than reading it as a symbol.
 std::string LabelText(const std::string& statusText) {
     std::string text;
-    for (char c : reading::Cp1252ToUtf8(statusText)) {
+    for (char c : DisplayText(statusText)) {
         if (c == '\r') {
             text += '\n';
         } else if (c == '@') {
@@ -57,8 +63,9 @@ private:
 
 class FltkWindow final : public Window {
 public:
-    FltkWindow() : window_(ClientWidth, ClientHeight, Caption) {
-        label_ = new Fl_Box(LabelLeft, LabelTop, LabelWidth, LabelHeight);
+    FltkWindow() : window_(Pixels(ClientWidthTwips), Pixels(ClientHeightTwips), Caption) {
+        label_ = new Fl_Box(Pixels(LabelLeftTwips), Pixels(LabelTopTwips), Pixels(LabelWidthTwips),
+                            Pixels(LabelHeightTwips));
         window_.end();
         // A flat box clears its own background, so the label can be repainted alone.
         label_->box(FL_FLAT_BOX);

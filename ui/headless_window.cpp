@@ -4,15 +4,15 @@
 #include <string>
 #include <string_view>
 
-#include "reading/text.hpp"
+#include "ui/display_text.hpp"
 #include "ui/window.hpp"
 
 namespace ui {
 namespace {
 
-// Writes UTF-8 text to standard output at once, every CR as a line feed.
-void Write(std::string_view cp1252Text) {
-    std::string text = reading::Cp1252ToUtf8(cp1252Text);
+// Writes the text to standard output at once, as UTF-8, every CR as a line feed.
+void Write(std::string_view bytes) {
+    std::string text = DisplayText(bytes);
     std::replace(text.begin(), text.end(), '\r', '\n');
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
@@ -24,7 +24,11 @@ class HeadlessWindow final : public Window {
 public:
     // Standard output may be a pipe that its reader has closed; the status
     // text is then lost, but the job must still finish and write its result.
-    HeadlessWindow() { std::signal(SIGPIPE, SIG_IGN); }
+    HeadlessWindow() {
+#ifdef SIGPIPE  // a signal of POSIX systems only
+        std::signal(SIGPIPE, SIG_IGN);
+#endif
+    }
 
     // The status text has no line break at its end; this closes the last line.
     ~HeadlessWindow() override { Write("\r"); }

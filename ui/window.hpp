@@ -1,5 +1,6 @@
 // The platform window behind MainForm: the form itself with its status label
-// ActionLab. Backends: FLTK (a display is available), headless (none is).
+// ActionLab. Each platform has its own backend (FLTK on Linux, Win32 on
+// Windows) and falls back to the headless one when it cannot show a window.
 #pragma once
 
 #include <memory>
@@ -7,14 +8,24 @@
 
 namespace ui {
 
-// Form and label geometry in pixels (the form's design is 15 twips a pixel).
-inline constexpr int ClientWidth = 247;
-inline constexpr int ClientHeight = 107;
-inline constexpr int LabelLeft = 5;
-inline constexpr int LabelTop = 6;
-inline constexpr int LabelWidth = 236;
-inline constexpr int LabelHeight = 97;
 inline constexpr const char* Caption = "Quillet Readback Utility";
+
+// Form and label geometry in twips (1/1440 inch), as the form was designed.
+// Each backend converts to pixels with its own pixels per inch: at 96 the
+// client area is 247 x 107 and the label 236 x 97 at 5, 6.
+inline constexpr int TwipsPerInch = 1440;
+inline constexpr int ClientWidthTwips = 3705;
+inline constexpr int ClientHeightTwips = 1605;
+inline constexpr int LabelLeftTwips = 75;
+inline constexpr int LabelTopTwips = 90;
+inline constexpr int LabelWidthTwips = 3540;
+inline constexpr int LabelHeightTwips = 1455;
+
+// A non-negative length in twips as pixels, halves rounded up.
+constexpr int TwipsToPixels(int twips, int pixelsPerInch) {
+    return static_cast<int>((static_cast<long long>(twips) * pixelsPerInch + TwipsPerInch / 2) /
+                            TwipsPerInch);
+}
 
 class Window {
 public:
@@ -28,18 +39,14 @@ public:
     virtual void Repaint() = 0;
     virtual void RepaintLabel() = 0;
 
-    // The caption of ActionLab (Windows-1252 text, CR as line break).
+    // The caption of ActionLab (8-bit text as in the record, CR as line break).
     virtual std::string LabelCaption() const = 0;
     virtual void SetLabelCaption(const std::string& text) = 0;
 };
 
-// The window for this session: FLTK when a display can be opened, headless
-// otherwise.
+// The window for this session: the platform's own when it can be shown,
+// headless otherwise. Each platform defines it in its own file.
 std::unique_ptr<Window> MakeWindow();
-
-// FLTK backend; nullptr when no display can be opened. The display is probed
-// before FLTK sees it, because FLTK ends the process when it cannot open one.
-std::unique_ptr<Window> MakeFltkWindow();
 
 // Headless backend: writes the status text to standard output as it grows.
 std::unique_ptr<Window> MakeHeadlessWindow();

@@ -162,15 +162,4 @@ TEST(NumberConversions, FullStopWhateverTheLocale) {
     std::setlocale(LC_ALL, saved.c_str());
 }
 
-TEST(Cp1252ToUtf8, MapsWindows1252Bytes) {
-    EXPECT_EQ(reading::Cp1252ToUtf8("Reading = 1.5mV"), "Reading = 1.5mV");
-    EXPECT_EQ(reading::Cp1252ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
-    EXPECT_EQ(reading::Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
-    EXPECT_EQ(reading::Cp1252ToUtf8("\x81"), "\xC2\x81");      // undefined: C1 control
-    EXPECT_EQ(reading::Cp1252ToUtf8("\x8D\x8F\x90\x9D"), "\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
-    EXPECT_EQ(reading::Cp1252ToUtf8("\x9F"), "\xC5\xB8");  // Y with diaeresis
-    EXPECT_EQ(reading::Cp1252ToUtf8("\xB5"), "\xC2\xB5");  // micro sign
-    EXPECT_EQ(reading::Cp1252ToUtf8("\xFF"), "\xC3\xBF");
-}
-
 }  // namespace

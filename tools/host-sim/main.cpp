@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/record.hpp"
-#include "reading/text.hpp"
+#include "ui/display_text.hpp"
 
 namespace fs = std::filesystem;
 using CalMod::ExtCtrlRec;
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     expected.Number15 = got.Number15;
     const bool intact = (got == expected);
 
-    std::cout << "ResultText: \"" << reading::Cp1252ToUtf8(CalMod::FieldView(got.ResultText))
+    std::cout << "ResultText: \"" << ui::DisplayText(CalMod::FieldView(got.ResultText))
               << "\"\n"
               << "Number14: " << got.Number14 << "\n"
               << "Number15: " << got.Number15 << "\n"

@@ -1,3 +1,6 @@
+// The window on Linux: FLTK on X11 when a display can be opened, headless
+// otherwise.
+#include "ui/fltk_window.hpp"
 #include "ui/window.hpp"
 
 namespace ui {
