@@ -15,6 +15,7 @@
 #   --expect-result TEXT  the result text; empty (default) means no reading
 #   --expect-queries N    number of "QM" commands the meter must have received
 #   --delay SECONDS       the meter waits this long before each answer
+#   --sim-arg ARG         one more argument for meter-sim (repeatable)
 #   --high-bytes          every field the utility does not write holds bytes
 #                         above 127
 #   --no-file             no ExtCtrl.dat: the job runs on an all-zero record
@@ -35,7 +36,7 @@ export WINEDEBUG=-all
 
 reading='0\r+1.2345 kOhms\r' silent=0 target='1000 Ohms' port_name=COM5 publish=5
 expect_result='' expect_queries='' maps=() delay=0 high=0 no_file=0 linux='' window=0
-during='' wait_s=1
+during='' wait_s=1 sim_extra=()
 while (($#)); do
     case $1 in
         --reading) reading=$2; shift 2 ;;
@@ -47,6 +48,7 @@ while (($#)); do
         --expect-result) expect_result=$2; shift 2 ;;
         --expect-queries) expect_queries=$2; shift 2 ;;
         --delay) delay=$2; shift 2 ;;
+        --sim-arg) sim_extra+=("$2"); shift 2 ;;
         --high-bytes) high=1; shift ;;
         --no-file) no_file=1; shift ;;
         --linux) linux=$(realpath "$2"); shift 2 ;;
@@ -81,7 +83,7 @@ for map in "${maps[@]}"; do map_port "${map%%=*}" "${map#*=}"; done
 export XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_CONFIG_HOME/quillet/ports" "$work/job"
 sim_args=(--port-dir "$XDG_CONFIG_HOME/quillet/ports" --port "$publish" --log "$work/meter.log"
-          --delay "$delay")
+          --delay "$delay" "${sim_extra[@]}")
 if ((silent)); then sim_args+=(--silent); else sim_args+=(--reading "$reading"); fi
 "$meter_sim" "${sim_args[@]}" >"$work/sim.out" &
 sim_pid=$!

@@ -25,7 +25,7 @@ case $action in
         fi
         mkdir -p "$WINEPREFIX"
         # Keep-alive first: the prefix set-up and every test reuse this server.
-        "$server" -p600
+        "$server" -p600 >/dev/null 2>&1 </dev/null
         # Background services started by the first process inherit its output:
         # never a pipe a test waits on.
         wine wineboot --init >/dev/null 2>&1 </dev/null
