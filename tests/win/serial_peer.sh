@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs the Win32 serial control's tests under Wine against meter-sim, whose
+# reply holds every byte value 0 to 255, on a pseudo terminal mapped as COM7.
+# usage: serial_peer.sh METER_SIM TEST_EXE      (WINEPREFIX: a prepared prefix)
+set -euo pipefail
+meter_sim=$1 test_exe=$2
+: "${WINEPREFIX:?serial_peer.sh needs WINEPREFIX}"
+export WINEDEBUG=-all
+port=7 link=$WINEPREFIX/dosdevices/com7
+
+work=$(mktemp -d)
+sim_pid=''
+trap '[[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null; rm -f "$link"; rm -rf "$work"' EXIT
+
+reply=''
+for ((value = 0; value < 256; value++)); do reply+=$(printf '\\x%02X' "$value"); done
+mkdir "$work/ports"
+"$meter_sim" --port-dir "$work/ports" --port "$port" --reading "$reply" >"$work/sim.out" &
+sim_pid=$!
+for _ in $(seq 100); do [[ -s $work/sim.out ]] && break; sleep 0.05; done
+[[ -s $work/sim.out ]] || { echo "meter-sim did not start"; exit 1; }
+rm -f "$link"
+ln -s "$(head -n 1 "$work/sim.out")" "$link"
+
+status=0
+QUILLET_TEST_PORT=$port wine "$test_exe" >"$work/out" 2>&1 || status=$?
+cat "$work/out"
+exit $status

@@ -1,0 +1,68 @@
+// The Win32 serial control against meter-sim on the port QUILLET_TEST_PORT
+// (tests/win/serial_peer.sh maps it), whose every reply holds all 256 byte
+// values in order.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "meter/serial_control.hpp"
+
+namespace {
+
+std::int16_t TestPort() {
+    const char* port = std::getenv("QUILLET_TEST_PORT");
+    return static_cast<std::int16_t>(port ? std::atoi(port) : 0);
+}
+
+std::string EveryByte() {
+    std::string bytes;
+    for (int value = 0; value < 256; ++value) bytes += static_cast<char>(value);
+    return bytes;
+}
+
+TEST(Win32Serial, EveryByteValuePassesUnchangedInBoundedReads) {
+    ASSERT_NE(TestPort(), 0) << "QUILLET_TEST_PORT not set";
+    auto port = meter::MakeSerialControl();
+    port->SetCommPort(TestPort());
+    port->SetPortOpen(true);
+    port->Output("QM\r");
+    port->SetInputLen(100);
+    std::string got;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (got.size() < 256 && std::chrono::steady_clock::now() < deadline) {
+        const std::string piece = port->Input();
+        EXPECT_LE(piece.size(), 100u);
+        got += piece;
+    }
+    EXPECT_EQ(got, EveryByte());
+    EXPECT_EQ(port->InBufferCount(), 0);
+    port->SetPortOpen(false);
+    EXPECT_FALSE(port->PortOpen());
+}
+
+TEST(Win32Serial, OpenFailureNamesThePortAndTheSystemsReason) {
+    auto port = meter::MakeSerialControl();
+    port->SetCommPort(200);  // no such port in the test prefix
+    try {
+        port->SetPortOpen(true);
+        FAIL() << "the open succeeded";
+    } catch (const meter::SerialError& error) {
+        const std::string text = error.what();
+        EXPECT_NE(text.find("\\\\.\\COM200: open: "), std::string::npos) << text;
+        EXPECT_NE(text.find("(error "), std::string::npos) << text;
+    }
+    EXPECT_FALSE(port->PortOpen());
+}
+
+TEST(Win32Serial, PortNumbersOutsideTheRangeAreRefusedAndTheSelectionKept) {
+    auto port = meter::MakeSerialControl();
+    port->SetCommPort(12);
+    EXPECT_THROW(port->SetCommPort(0), meter::SerialError);
+    EXPECT_THROW(port->SetCommPort(256), meter::SerialError);
+    EXPECT_EQ(port->CommPort(), 12);
+    EXPECT_THROW(port->Input(), meter::SerialError);  // not open
+}
+
+}  // namespace
