@@ -35,6 +35,18 @@ inline constexpr LineSettings StoredSettings{};
 inline constexpr int MinPort = 1;
 inline constexpr int MaxPort = 255;
 
+// The checks every backend applies before taking a port number or a read
+// length: SerialError for a value out of range.
+inline void CheckPortNumber(std::int16_t port) {
+    if (port < MinPort || port > MaxPort) {
+        throw SerialError("port number " + std::to_string(port) + " is not between " +
+                          std::to_string(MinPort) + " and " + std::to_string(MaxPort));
+    }
+}
+inline void CheckInputLen(int length) {
+    if (length < 0) throw SerialError("read length " + std::to_string(length) + " is negative");
+}
+
 class SerialControl {
 public:
     virtual ~SerialControl() = default;

@@ -126,10 +126,7 @@ public:
     ~Win32SerialControl() override { Close(); }
 
     void SetCommPort(std::int16_t port) override {
-        if (port < MinPort || port > MaxPort) {
-            throw SerialError("port number " + std::to_string(port) + " is not between " +
-                              std::to_string(MinPort) + " and " + std::to_string(MaxPort));
-        }
+        CheckPortNumber(port);
         port_ = port;
     }
     std::int16_t CommPort() const override { return port_; }
@@ -146,7 +143,7 @@ public:
     void Output(std::string_view text) override;
 
     void SetInputLen(int length) override {
-        if (length < 0) throw SerialError("read length " + std::to_string(length) + " is negative");
+        CheckInputLen(length);
         inputLen_ = length;
     }
 
