@@ -42,6 +42,28 @@ TEST(Win32Serial, EveryByteValuePassesUnchangedInBoundedReads) {
     EXPECT_FALSE(port->PortOpen());
 }
 
+// serial_peer.sh stops meter-sim once it has received the query: the next
+// read must fail instead of returning nothing for ever.
+TEST(Win32Serial, PeerThatHungUpIsAnError) {
+    if (!std::getenv("QUILLET_HANGUP_TEST")) GTEST_SKIP() << "run by serial_peer.sh's second step";
+    auto port = meter::MakeSerialControl();
+    port->SetCommPort(TestPort());
+    port->SetPortOpen(true);
+    port->Output("QM\r");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool failed = false;
+    while (!failed && std::chrono::steady_clock::now() < deadline) {
+        try {
+            port->Input();
+        } catch (const meter::SerialError& error) {
+            failed = true;
+            EXPECT_NE(std::string(error.what()).find("\\\\.\\COM"), std::string::npos)
+                << error.what();
+        }
+    }
+    EXPECT_TRUE(failed) << "reads went on without an error after the peer hung up";
+}
+
 TEST(Win32Serial, OpenFailureNamesThePortAndTheSystemsReason) {
     auto port = meter::MakeSerialControl();
     port->SetCommPort(200);  // no such port in the test prefix
