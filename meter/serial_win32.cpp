@@ -60,9 +60,9 @@ DCB StoredLineState() {
     dcb.fTXContinueOnXoff = TRUE;
     dcb.fOutX = FALSE;
     dcb.fInX = FALSE;
-    // With parity checking off the replacement is never applied; the stored
-    // character is still the one the driver is given.
-    dcb.fErrorChar = FALSE;
+    // Bytes with a parity error become ErrorChar ('?'). With parity checking
+    // off there are none; the stored setting is applied all the same.
+    dcb.fErrorChar = TRUE;
     dcb.fNull = FALSE;
     dcb.fRtsControl = RTS_CONTROL_ENABLE;
     dcb.fAbortOnError = FALSE;
