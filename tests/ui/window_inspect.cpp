@@ -60,6 +60,23 @@ int main(int argc, char** argv) {
                 outer.left, outer.top, client.right, client.bottom, screenWidth, screenHeight);
 
     int failures = 0;
+    // The manifest's per-monitor DPI awareness, as the system applied it to
+    // the window (entry points of Windows 10, looked up at run time).
+    using ContextOfWindow = void*(WINAPI*)(HWND);
+    using AwarenessOfContext = int(WINAPI*)(void*);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto contextOf = reinterpret_cast<ContextOfWindow>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    const auto awarenessOf = reinterpret_cast<AwarenessOfContext>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    if (contextOf != nullptr && awarenessOf != nullptr) {
+        const int awareness = awarenessOf(contextOf(form));
+        constexpr int PerMonitorAware = 2;
+        if (awareness != PerMonitorAware) {
+            std::printf("FAIL: DPI awareness %d, not per monitor\n", awareness);
+            ++failures;
+        }
+    }
     if (outer.left != Centre(screenWidth, width) || outer.top != Centre(screenHeight, height)) {
         std::printf("FAIL: not centred: expected %ld,%ld\n", Centre(screenWidth, width),
                     Centre(screenHeight, height));
