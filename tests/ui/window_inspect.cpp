@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
         reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
     if (contextOf != nullptr && awarenessOf != nullptr) {
         const int awareness = awarenessOf(contextOf(form));
+        std::printf("DPI awareness %d\n", awareness);
         constexpr int PerMonitorAware = 2;
         if (awareness != PerMonitorAware) {
             std::printf("FAIL: DPI awareness %d, not per monitor\n", awareness);
