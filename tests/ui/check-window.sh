@@ -22,7 +22,7 @@ while [[ ${1-} == --* ]]; do
     esac
 done
 if (($# < 2)); then
-    echo "usage: with-xvfb.sh $0 [--wait] LINES COMMAND [ARGUMENT...]" >&2
+    echo "usage: with-xvfb.sh $0 [--wait] [--centred-by CHECK] LINES COMMAND [ARGUMENT...]" >&2
     exit 2
 fi
 lines=$1
