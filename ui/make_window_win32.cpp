@@ -1,9 +1,11 @@
-// The window on Windows. Until the Win32 form exists the job reports headless.
+// The window on Windows: the native form, headless when it cannot be created.
+#include "ui/win32_window.hpp"
 #include "ui/window.hpp"
 
 namespace ui {
 
 std::unique_ptr<Window> MakeWindow() {
+    if (auto window = MakeWin32Window()) return window;
     return MakeHeadlessWindow();
 }
 

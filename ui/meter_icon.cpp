@@ -1,58 +1,13 @@
+// The icon's pictures live in the two XPM files beside this one, which the
+// Windows build also turns into the executable's .ico.
 #include "ui/meter_icon.hpp"
 
 namespace ui {
 
-const char* const MeterIcon32[] = {"32 32 10 1",
-                                   "  c None",
-                                   "k c #000000",
-                                   "y c #F0C020",
-                                   "Y c #A07810",
-                                   "d c #383838",
-                                   "g c #B4D0A0",
-                                   "G c #1C301C",
-                                   "w c #E8E8E8",
-                                   "m c #888888",
-                                   "r c #D02020",
-                                   "      kkkkkkkkkkkkkkkkkkkk      ",
-                                   "     kyyyyyyyyyyyyyyyyyyyyk     ",
-                                   "     kyYYYYYYYYYYYYYYYYYYyk     ",
-                                   "     kyYYkkkkkkkkkkkkkkYYyk     ",
-                                   "     kyYkkkkkkkkkkkkkkkkYyk     ",
-                                   "     kyYkkggggggggggggkkYyk     ",
-                                   "     kyYkkgGgggGGGgGGGkkYyk     ",
-                                   "     kyYkkGGgggggGgGggkkYyk     ",
-                                   "     kyYkkgGgggGGGgGGGkkYyk     ",
-                                   "     kyYkkgGgggGgggggGkkYyk     ",
-                                   "     kyYkkGGGgGGGGgGGGkkYyk     ",
-                                   "     kyYkkggggggggggggkkYyk     ",
-                                   "     kyYkkkkkkkkkkkkkkkkYyk     ",
-                                   "     kyYkddddddkkddddddkYyk     ",
-                                   "     kyYkdddrkkwwkkmdddkYyk     ",
-                                   "     kyYkdddkkwwwwwkdddkYyk     ",
-                                   "     kyYkdddkwkwwwwkdddkYyk     ",
-                                   "     kyYkddkwwwkwwwwkddkYyk     ",
-                                   "     kyYkddkwwwwwwwwkddkYyk     ",
-                                   "     kyYkdddkwwwwwwkdddkYyk     ",
-                                   "     kyYkdddkwwwwwwkdddkYyk     ",
-                                   "     kyYkdddmkkwwkkmdddkYyk     ",
-                                   "     kyYkddddddkkddddddkYyk     ",
-                                   "     kyYkddddddddddddddkYyk     ",
-                                   "     kyYkdkkkddkkddrrrdkYyk     ",
-                                   "     kyYkdkmkdkkkkdrkrdkYyk     ",
-                                   "     kyYkdkkkddkkddrrrdkYyk     ",
-                                   "     kyYkddddddddddddddkYyk     ",
-                                   "     kyYYkkkkkkkkkkkkkkYYyk     ",
-                                   "     kyYYYYYYYYYYYYYYYYYYyk     ",
-                                   "     kyyyyyyyyyyyyyyyyyyyyk     ",
-                                   "      kkkkkkkkkkkkkkkkkkkk      "};
+#include "ui/meter_icon_16.xpm"
+#include "ui/meter_icon_32.xpm"
 
-const char* const MeterIcon16[] = {
-    "16 16 8 1",        "  c None",         "k c #000000",      "y c #F0C020",
-    "d c #383838",      "g c #B4D0A0",      "G c #1C301C",      "w c #E8E8E8",
-    "r c #D02020",      "   kkkkkkkkkk   ", "  kyyyyyyyyyyk  ", "  kyykkkkkkyyk  ",
-    "  kykggggggkyk  ", "  kykgGgGGgkyk  ", "  kykggggggkyk  ", "  kykddddddkyk  ",
-    "  kykdkwwddkyk  ", "  kykdwkwwdkyk  ", "  kykdwwwwdkyk  ", "  kykddwwddkyk  ",
-    "  kykdkddrdkyk  ", "  kykddddddkyk  ", "  kyykkkkkkyyk  ", "  kyyyyyyyyyyk  ",
-    "   kkkkkkkkkk   "};
+const char* const* const MeterIcon32 = meter_icon_32;
+const char* const* const MeterIcon16 = meter_icon_16;
 
 }  // namespace ui

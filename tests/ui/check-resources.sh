@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Reads the resources of the Windows executable back with windres and checks
+# the version record's values, the icon group's two pictures and the manifest.
+#
+# Usage: check-resources.sh EXE
+set -u
+windres=x86_64-w64-mingw32-windres
+if ! command -v $windres >/dev/null; then
+    echo "$0: $windres is not installed (Debian package binutils-mingw-w64-x86-64)" >&2
+    exit 77
+fi
+rc=$(mktemp)
+trap 'rm -f "$rc"' EXIT
+$windres -i "$1" -O rc >"$rc" || { echo "FAIL: windres cannot read $1" >&2; exit 1; }
+
+failures=0
+expect() {
+    grep -qF -- "$1" "$rc" || { echo "FAIL: no line with: $1" >&2; failures=$((failures + 1)); }
+}
+# The version record.
+expect ' FILEVERSION 1, 0, 0, 0'
+expect ' PRODUCTVERSION 1, 0, 0, 0'
+expect 'VALUE "FileVersion", "1.00"'
+expect 'VALUE "ProductVersion", "1.00"'
+expect 'VALUE "ProductName", "Quillet Reading Utility"'
+expect 'VALUE "InternalName", "Quillet Reading Utility"'
+expect 'VALUE "OriginalFilename", "Quillet Reading Utility.exe"'
+expect 'VALUE "Comments", "Supports > COM9"'
+# The icon group the window loads, with a 32 x 32 and a 16 x 16 picture.
+expect '"METERICON" 14 /* RT_GROUP_ICON */'
+expect 'Has 2 elements.'
+expect '"\040\040\000\000"'
+expect '"\020\020\000\000"'
+# The manifest (resource 1 of type 24): no elevation, common controls 6,
+# per-monitor DPI awareness.
+expect '1 24 /* RT_MANIFEST */'
+expect 'level=""asInvoker""'
+expect 'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0""'
+expect '>PerMonitorV2, PerMonitor</dpiAwareness>'
+expect '>true/pm</dpiAware>'
+
+if ((failures)); then exit 1; fi
+echo "PASS"

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs check-window.sh on a Windows program under Wine, in a Wine prefix of
+# its own made on the present X display (the Wine desktop stays on the display
+# its server started with), and removes the prefix afterwards.
+#
+# The first window of a fresh Wine server on a new display is at times mapped
+# only after the program's last paint and then stays black, as the program
+# handles no messages; a window program run once beforehand (WARM_UP, which
+# must end by itself) gets past that.
+#
+# Usage: with-xvfb.sh check-window-wine.sh PREFIX WARM_UP [check-window.sh arguments...]
+set -u
+if ! command -v wine >/dev/null; then
+    echo "$0: wine is not installed (Debian package wine64)" >&2
+    exit 77
+fi
+here=$(dirname "$0")
+prefix=$1 warm_up=$2
+shift 2
+export WINEPREFIX=$prefix WINEDEBUG=-all
+# The server started here outlives the set-up; its output goes to a file.
+if ! bash "$here/../win/wine_prefix.sh" setup "$prefix" </dev/null >"$prefix.log" 2>&1; then
+    cat "$prefix.log" >&2
+    exit 1
+fi
+trap 'bash "$here/../win/wine_prefix.sh" teardown "$prefix" >/dev/null 2>&1; rm -f "$prefix.log"' EXIT
+wine "$warm_up" >/dev/null 2>&1 </dev/null
+bash "$here/check-window.sh" "$@"
