@@ -47,7 +47,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/station
 ports=$XDG_CONFIG_HOME/quillet/ports
 mkdir -p "$ports" "$work/job"
 for map in "${maps[@]}"; do ln -s "${map#*=}" "$ports/${map%%=*}"; done
