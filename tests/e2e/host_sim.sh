@@ -26,7 +26,7 @@ printf '#!/bin/sh\ntruncate -s 100 ExtCtrl.dat\n' >cut && chmod +x cut
 [[ $(status "$host_sim" --port COM12 --target 'a"b' --utility /bin/true --force) == 1 ]] || fail=1
 [[ $(status "$host_sim" --show) == 0 ]] || { echo "--show failed"; cat out err; fail=1; }
 grep -qx 'Text1: "HOST TEXT 1 \\xB5\\xB0      "' out || { echo "Text1 not shown"; cat out; fail=1; }
-grep -qx 'TargetText: "a\\x22b                 "' out || { echo "TargetText not shown"; fail=1; }
+grep -qx 'TargetText: "a\\"b                 "' out || { echo "TargetText not shown"; fail=1; }
 grep -qx 'Number12: -12' out || { echo "Number12 not shown"; fail=1; }
 grep -qx 'PortName: "COM12"' out || { echo "PortName not shown"; fail=1; }
 truncate -s 100 ExtCtrl.dat

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/record.hpp"
+#include "tools/common/visible.hpp"
 #include "ui/display_text.hpp"
 
 namespace fs = std::filesystem;
@@ -38,7 +39,7 @@ const char* const Usage =
     "Does what the host calibration program does around one job: prepares a job\n"
     "in DIR/ExtCtrl.dat, starts the utility in DIR, waits for it and reports the\n"
     "record it wrote back. --show prints every field of an existing record\n"
-    "(default ./ExtCtrl.dat), control characters and bytes above 127 as \\xHH.\n"
+    "(default ./ExtCtrl.dat), control characters and bytes above 126 as \\xHH.\n"
     "\n"
     "  --port NAME      serial port of the meter, written into the job (required)\n"
     "  --dir DIR        directory of the job (default: the current directory)\n"
@@ -58,22 +59,7 @@ const char* const Usage =
     std::exit(ExitUsage);
 }
 
-// A field's bytes with control characters, bytes above 127 and the quote
-// written as escapes, in quotes.
-std::string Visible(std::string_view bytes) {
-    std::string text = "\"";
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 32 || byte >= 127 || c == '"' || c == '\\') {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            text += escape;
-        } else {
-            text += c;
-        }
-    }
-    return text + "\"";
-}
+using tools::Visible;
 
 // Prints every field of the record in the file; ExitDamaged when the file is
 // not one whole record.

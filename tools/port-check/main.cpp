@@ -10,6 +10,7 @@
 #include "meter/query.hpp"
 #include "reading/convert.hpp"
 #include "reading/text.hpp"
+#include "tools/common/visible.hpp"
 #include "tools/port-check/probe.hpp"
 #include "tools/port-check/recording_serial.hpp"
 
@@ -104,31 +105,7 @@ Options ParseCommandLine(int argc, char** argv) {
     return options;
 }
 
-// Bytes as the meter sent them, with control characters and bytes above 127
-// written as escapes, in quotes.
-std::string Visible(const std::string& bytes) {
-    std::string text = "\"";
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r') {
-            text += "\\r";
-        } else if (c == '\n') {
-            text += "\\n";
-        } else if (c == '\t') {
-            text += "\\t";
-        } else if (c == '\\' || c == '"') {
-            text += '\\';
-            text += c;
-        } else if (byte < 32 || byte >= 127) {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            text += escape;
-        } else {
-            text += c;
-        }
-    }
-    return text + "\"";
-}
+using tools::Visible;
 
 void Line(const std::string& label, const std::string& text) {
     const std::string head = label.empty() ? "" : label + ":";
