@@ -1,8 +1,54 @@
 // Quillet Reading Utility: started by the host calibration program with a job
-// in ExtCtrl.dat; reads the meter, writes the result back and ends. The command
-// line is not read.
+// in ExtCtrl.dat; reads the meter, writes the result back and ends. The only
+// command lines it answers are a lone --help or --version, which print and
+// end before the exchange file or any port is touched; any other command line
+// is ignored.
+#include <iostream>
+#include <string_view>
+
 #include "app/cal_mod.hpp"
 
-int main() {
+#ifndef QUILLET_VERSION
+#error "QUILLET_VERSION must name the project version"
+#endif
+
+namespace {
+
+constexpr const char* Help = R"(Usage: quillet-reading-utility
+Takes one meter reading for the host calibration program. The host writes a
+job into record 1 of ExtCtrl.dat in the working directory (the target text
+naming the wanted unit, and the meter's port as COM1 to COM99) and starts the
+utility there. The utility shows a small status window, asks the meter on
+that port for a reading with "QM" twice, converts the second reply into the
+target's unit, writes the result text back into the record and exits.
+
+A failed reading leaves the result empty and shows "Settling..."; nothing else
+is reported. quillet-port-check COM<N> shows why a port gives no reading.
+
+Port COM<N> opens $XDG_CONFIG_HOME/quillet/ports/COM<N> (default
+~/.config/quillet/ports), else <dir>/quillet/ports/COM<N> for each directory
+of $XDG_CONFIG_DIRS (default /etc/xdg), else /dev/ttyS<N-1>.
+
+Without a display the status text goes to standard output.
+
+  --help      show this text and exit
+  --version   show the version and exit
+Any other command line is ignored.
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2) {
+        const std::string_view argument = argv[1];
+        if (argument == "--help") {
+            std::cout << Help;
+            return 0;
+        }
+        if (argument == "--version") {
+            std::cout << "quillet-reading-utility " QUILLET_VERSION "\n";
+            return 0;
+        }
+    }
     CalMod::Main();
 }

@@ -79,8 +79,23 @@ public:
 // The serial control of this platform, with the stored settings.
 std::unique_ptr<SerialControl> MakeSerialControl();
 
-// The device that port number `port` opens on this platform; resolved again at
-// every open.
+// Where a port number's device came from.
+enum class PortSource {
+    UserMap,     // the user's own entry: $XDG_CONFIG_HOME/quillet/ports/COM<n>
+    StationMap,  // a station-wide entry: <dir of $XDG_CONFIG_DIRS>/quillet/ports/COM<n>
+    Default,     // no entry: the platform's usual device for the number
+};
+
+struct ResolvedPort {
+    std::string path;  // what the open uses
+    PortSource source = PortSource::Default;
+};
+
+// The device that port number `port` opens on this platform, and which entry
+// named it; resolved again at every open.
+ResolvedPort ResolvePort(int port);
+
+// ResolvePort(port).path.
 std::string PortPath(int port);
 
 }  // namespace meter

@@ -8,7 +8,7 @@ utility=$1 meter_sim=$2
 work=$(mktemp -d)
 sim_pid=''
 trap '[[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/station
 mkdir -p "$XDG_CONFIG_HOME/quillet/ports" "$work/job"
 
 "$meter_sim" --port-dir "$XDG_CONFIG_HOME/quillet/ports" --port 1 \

@@ -47,7 +47,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/station
 ports=$XDG_CONFIG_HOME/quillet/ports
 mkdir -p "$ports" "$work/job"
 for map in "${maps[@]}"; do ln -s "${map#*=}" "$ports/${map%%=*}"; done
@@ -87,7 +87,10 @@ if [[ $(cat "$work/out") != "$expected" ]]; then
     echo "--- got"; cat "$work/out"
     fail=1
 fi
-if ((status != 0)); then echo "host-sim exited with $status"; fail=1; fi
+# host-sim: 0 when a reading came back, 1 when none did.
+want_status=0
+[[ -z $expect_result ]] && want_status=1
+if ((status != want_status)); then echo "host-sim exited with $status, expected $want_status"; fail=1; fi
 if [[ -n $expect_queries ]]; then
     queries=$(grep -c 'QM' "$work/meter.log" || true)
     if ((queries != expect_queries)); then

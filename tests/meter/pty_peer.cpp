@@ -45,6 +45,9 @@ PortNamespace::PortNamespace() {
     Check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
     root_ = pattern;
     config_.emplace("XDG_CONFIG_HOME", (root_ / "config").string());
+    // Station entries come from here only, never from the machine's /etc/xdg.
+    stations_.emplace("XDG_CONFIG_DIRS", (root_ / "station-a").string() + ":" +
+                                             (root_ / "station-b").string());
 }
 
 PortNamespace::~PortNamespace() {

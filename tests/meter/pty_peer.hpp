@@ -33,12 +33,17 @@ public:
 
     const std::filesystem::path& Root() const { return root_; }
     std::filesystem::path Dir() const { return root_ / "config" / "quillet" / "ports"; }
+    // The station-wide entries of the first and second XDG_CONFIG_DIRS entry.
+    std::filesystem::path StationDir(int which) const {
+        return root_ / (which == 1 ? "station-a" : "station-b") / "quillet" / "ports";
+    }
     // Makes Dir()/COM<port> a symbolic link to the target.
     void Map(int port, const std::filesystem::path& target) const;
 
 private:
     std::filesystem::path root_;
     std::optional<ScopedEnv> config_;
+    std::optional<ScopedEnv> stations_;
 };
 
 // The meter's end of a pseudo terminal, in raw mode; Path() is the device

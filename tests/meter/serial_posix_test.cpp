@@ -233,4 +233,34 @@ TEST(PortPath, MappingDirectoryFirstThenTheUsualDevice) {
     EXPECT_EQ(meter::PortPath(7), (ports.Root() / ".config/quillet/ports/COM7").string());
 }
 
+TEST(PortPath, StationMapAfterTheUsersOwnBeforeTheUsualDevice) {
+    namespace fs = std::filesystem;
+    meter_test::PortNamespace ports;
+    const auto link = [](const fs::path& dir, int port, const fs::path& target) {
+        fs::create_directories(dir);
+        fs::create_symlink(target, dir / ("COM" + std::to_string(port)));
+    };
+    link(ports.StationDir(1), 3, "/dev/ttyUSB3");
+    link(ports.StationDir(2), 3, "/dev/ttyUSB9");
+    link(ports.StationDir(2), 4, "/dev/ttyUSB4");
+    link(ports.StationDir(1), 6, ports.Root() / "unplugged");  // dangling: still counts
+
+    const auto station = meter::PortSource::StationMap;
+    EXPECT_EQ(meter::ResolvePort(3).path, (ports.StationDir(1) / "COM3").string());
+    EXPECT_EQ(meter::ResolvePort(3).source, station);
+    EXPECT_EQ(meter::ResolvePort(4).path, (ports.StationDir(2) / "COM4").string());
+    EXPECT_EQ(meter::ResolvePort(6).path, (ports.StationDir(1) / "COM6").string());
+    EXPECT_EQ(meter::ResolvePort(5).path, "/dev/ttyS4");
+    EXPECT_EQ(meter::ResolvePort(5).source, meter::PortSource::Default);
+
+    // The user's own entry wins over every station entry.
+    ports.Map(3, "/dev/ttyACM0");
+    EXPECT_EQ(meter::ResolvePort(3).path, (ports.Dir() / "COM3").string());
+    EXPECT_EQ(meter::ResolvePort(3).source, meter::PortSource::UserMap);
+
+    // Relative entries of the list are ignored.
+    const meter_test::ScopedEnv relative("XDG_CONFIG_DIRS", "relative/dir");
+    EXPECT_EQ(meter::ResolvePort(4).path, "/dev/ttyS3");
+}
+
 }  // namespace

@@ -12,39 +12,90 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/record.hpp"
+#include "tools/common/visible.hpp"
 #include "ui/display_text.hpp"
 
 namespace fs = std::filesystem;
 using CalMod::ExtCtrlRec;
 using CalMod::FieldText;
+using CalMod::FieldView;
 using CalMod::RecordLength;
 
 namespace {
 
-constexpr int ExitDamaged = 1;
+constexpr int ExitReading = 0;
+constexpr int ExitNoReading = 1;
 constexpr int ExitUsage = 2;
-constexpr int ExitUtilityFailed = 3;
+constexpr int ExitDamaged = 3;
+constexpr int ExitUtilityFailed = 4;
 
 const char* const Usage =
-    "usage: host-sim [options]\n"
-    "Prepares a job in DIR/ExtCtrl.dat, starts the utility in DIR, waits for it\n"
-    "and reports the record it wrote back.\n"
+    "Usage: quillet-host-sim --port COM<N> [OPTION]...\n"
+    "  or:  quillet-host-sim --show [FILE]\n"
+    "Does what the host calibration program does around one job: prepares a job\n"
+    "in DIR/ExtCtrl.dat, starts the utility in DIR, waits for it and reports the\n"
+    "record it wrote back. --show prints every field of an existing record\n"
+    "(default ./ExtCtrl.dat), control characters and bytes above 126 as \\xHH.\n"
     "\n"
+    "  --port NAME      serial port of the meter, written into the job (required)\n"
     "  --dir DIR        directory of the job (default: the current directory)\n"
     "  --target TEXT    target text naming the wanted unit (default: 1000 Ohms)\n"
-    "  --port NAME      serial port of the meter (default: COM1)\n"
     "  --utility PATH   the utility to start (default: the one beside host-sim)\n"
-    "  --help           this text\n"
+    "  --force          overwrite an existing DIR/ExtCtrl.dat\n"
+    "  --help           show this text and exit\n"
+    "  --version        show the version and exit\n"
     "\n"
-    "Exit status: 0 record came back intact, 1 record damaged, 2 usage error,\n"
-    "3 the utility could not be started or did not end normally.\n";
+    "Exit status: 0 a reading came back, 1 no reading, 2 bad command line or an\n"
+    "existing ExtCtrl.dat without --force, 3 record damaged, 4 the utility could\n"
+    "not be started or did not end normally.\n";
 
 [[noreturn]] void UsageError(const std::string& message) {
-    std::cerr << "host-sim: " << message << "\n\n" << Usage;
+    std::cerr << "quillet-host-sim: " << message << "\n"
+              << "Try 'quillet-host-sim --help'.\n";
     std::exit(ExitUsage);
+}
+
+using tools::Visible;
+
+// Prints every field of the record in the file; ExitDamaged when the file is
+// not one whole record.
+int ShowRecord(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::cerr << "quillet-host-sim: cannot read " << file.string() << "\n";
+        return ExitUsage;
+    }
+    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+    const ExtCtrlRec rec = CalMod::DecodeRecord(bytes);
+    const auto text = [](const char* name, std::string_view field) {
+        std::cout << name << ": " << Visible(field) << "\n";
+    };
+    text("Text1", FieldView(rec.Text1));
+    text("Text2", FieldView(rec.Text2));
+    text("TargetText", FieldView(rec.TargetText));
+    text("Text4", FieldView(rec.Text4));
+    text("Text5", FieldView(rec.Text5));
+    text("Text6", FieldView(rec.Text6));
+    text("Text7", FieldView(rec.Text7));
+    text("ResultText", FieldView(rec.ResultText));
+    std::cout << "Number9: " << rec.Number9 << "\n";
+    text("Text10", FieldView(rec.Text10));
+    text("Text11", FieldView(rec.Text11));
+    std::cout << "Number12: " << rec.Number12 << "\n";
+    text("Text13", FieldView(rec.Text13));
+    std::cout << "Number14: " << rec.Number14 << "\n"
+              << "Number15: " << rec.Number15 << "\n";
+    text("PortName", FieldView(rec.PortName));
+    if (bytes.size() != RecordLength) {
+        std::cout << "record: " << bytes.size() << " bytes instead of " << RecordLength
+                  << " (fields beyond the end shown as zero)\n";
+        return ExitDamaged;
+    }
+    return 0;
 }
 
 // A record whose fields the utility does not interpret carry recognisable
@@ -83,7 +134,7 @@ int RunUtility(const std::string& utility, const fs::path& dir) {
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(127);
         execl(utility.c_str(), utility.c_str(), static_cast<char*>(nullptr));
-        std::fprintf(stderr, "host-sim: cannot start %s: %s\n", utility.c_str(),
+        std::fprintf(stderr, "quillet-host-sim: cannot start %s: %s\n", utility.c_str(),
                      std::strerror(errno));
         _exit(127);
     }
@@ -99,7 +150,8 @@ int RunUtility(const std::string& utility, const fs::path& dir) {
 int main(int argc, char** argv) {
     fs::path dir = ".";
     std::string target = "1000 Ohms";
-    std::string port = "COM1";
+    std::string port;
+    bool force = false;
     std::string utility =
         (fs::canonical("/proc/self/exe").parent_path() / QUILLET_UTILITY_NAME).string();
 
@@ -108,6 +160,19 @@ int main(int argc, char** argv) {
         if (option == "--help") {
             std::cout << Usage;
             return 0;
+        }
+        if (option == "--version") {
+            std::cout << "quillet-host-sim " QUILLET_VERSION "\n";
+            return 0;
+        }
+        if (option == "--show") {
+            if (i + 2 < argc) UsageError("--show takes at most one file");
+            return ShowRecord(i + 1 < argc ? fs::path(argv[i + 1])
+                                           : fs::path(CalMod::ExchangeFileName));
+        }
+        if (option == "--force") {
+            force = true;
+            continue;
         }
         if (i + 1 >= argc) UsageError("unknown option or missing value: " + option);
         const std::string value = argv[++i];
@@ -123,18 +188,22 @@ int main(int argc, char** argv) {
             UsageError("unknown option: " + option);
         }
     }
+    if (port.empty()) UsageError("--port is required, for example --port COM5");
     if (target.size() > 20) UsageError("--target holds at most 20 characters");
     if (port.size() > 5) UsageError("--port holds at most 5 characters");
     if (!fs::is_directory(dir)) UsageError("no such directory: " + dir.string());
 
     const fs::path file = dir / CalMod::ExchangeFileName;
+    if (!force && fs::exists(fs::symlink_status(file))) {
+        UsageError(file.string() + " exists; --force overwrites it");
+    }
     const CalMod::RecordBytes sent = CalMod::EncodeRecord(PreparedRecord(target, port));
     {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(sent.data()), sent.size());
         if (!out) {
-            std::cerr << "host-sim: cannot write " << file << "\n";
-            return ExitUsage;
+            std::cerr << "quillet-host-sim: cannot write " << file << "\n";
+            return ExitUtilityFailed;
         }
     }
 
@@ -162,5 +231,9 @@ int main(int argc, char** argv) {
         std::cout << "Utility: did not end normally (status " << status << ")\n";
         return ExitUtilityFailed;
     }
-    return intact ? 0 : ExitDamaged;
+    if (!intact) return ExitDamaged;
+    // A reading is a result text that is neither blank nor the one prepared.
+    const bool blank = FieldView(got.ResultText).find_first_not_of(' ') == std::string_view::npos;
+    const bool untouched = got.ResultText == CalMod::DecodeRecord(sent).ResultText;
+    return blank || untouched ? ExitNoReading : ExitReading;
 }

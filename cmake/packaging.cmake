@@ -1,0 +1,52 @@
+# Installed documentation and the Debian package.
+
+# A man page for each program, made from its --help text at build time.
+find_program(HELP2MAN help2man REQUIRED)
+set(man_dir ${PROJECT_BINARY_DIR}/man)
+set(man_pages)
+foreach(target quillet-reading-utility meter-sim host-sim port-check)
+    get_target_property(name ${target} OUTPUT_NAME)
+    if(NOT name)
+        set(name ${target})
+    endif()
+    add_custom_command(
+        OUTPUT ${man_dir}/${name}.1.gz
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
+        COMMAND ${HELP2MAN} --no-info --version-string=${PROJECT_VERSION} --section=1
+                --name=${name} --output=${man_dir}/${name}.1 $<TARGET_FILE:${target}>
+        COMMAND gzip -9nf ${man_dir}/${name}.1
+        DEPENDS ${target}
+        VERBATIM)
+    list(APPEND man_pages ${man_dir}/${name}.1.gz)
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${man_pages})
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The documents Debian asks of every package.
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/quillet-reading-utility)
+add_custom_command(
+    OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${PROJECT_BINARY_DIR}/changelog.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog
+    VERBATIM)
+add_custom_target(package_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_SOURCE_DIR}/README.md
+              ${PROJECT_BINARY_DIR}/changelog.gz
+        DESTINATION ${doc_dir})
+
+set(CPACK_PACKAGE_NAME quillet-reading-utility)
+set(CPACK_PACKAGE_VENDOR "Quillet")
+set(CPACK_PACKAGE_CONTACT "Quillet lab support <lab@quillet.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "meter reading utility for a host calibration program")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Reads one job from ExtCtrl.dat, queries a meter on a serial port and writes\n the reading back. With a port check, a meter simulator and a host simulator.")
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_SET_DESTDIR OFF)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)

@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# One outcome of quillet-port-check against meter-sim on a pseudo terminal:
+# checks the exit status and the lines of the report that name the outcome.
+#
+# usage: port_check.sh PORT_CHECK METER_SIM CASE
+set -euo pipefail
+check=$1 meter_sim=$2 case=$3
+
+work=$(mktemp -d)
+sim_pid='' hold_pid=''
+cleanup() {
+    [[ -n $hold_pid ]] && kill "$hold_pid" 2>/dev/null
+    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/station-a:$work/station-b
+user_ports=$XDG_CONFIG_HOME/quillet/ports station_ports=$work/station-b/quillet/ports
+mkdir -p "$user_ports" "$station_ports"
+
+start_meter() {  # directory to publish COM5 in, meter-sim options...
+    local dir=$1; shift
+    "$meter_sim" --port-dir "$dir" --port 5 --log "$work/meter.log" "$@" >"$work/sim.out" &
+    sim_pid=$!
+    for _ in $(seq 100); do [[ -s $work/sim.out ]] && return; sleep 0.05; done
+    echo "meter-sim did not start"; exit 1
+}
+
+fail=0
+run() {  # expected exit status, arguments...
+    local want=$1; shift
+    local status=0
+    "$check" "$@" >"$work/out" 2>"$work/err" || status=$?
+    if ((status != want)); then echo "exit status $status, expected $want"; fail=1; fi
+}
+expect() {  # a line the report must hold (a grep pattern)
+    grep -qE -- "$1" "$work/out" "$work/err" || { echo "missing: $1"; fail=1; }
+}
+queries() { grep -c QM "$work/meter.log" || true; }
+
+case $case in
+reading)  # through the station map; stale bytes are shown and discarded
+    start_meter "$station_ports" --reading '0\r+1.2345 kOhms\r' --unsolicited 'junk\x01'
+    run 0 COM5 --unit "1000 Ohms"
+    expect "^Port: +COM5 -> $station_ports/COM5 \(the station port map\)$"
+    expect '^ +links to /dev/pts/'
+    expect '^In use: +no other program holds it$'
+    expect '^ +discarded before sending: "junk\\x01"$'
+    expect '^Query 2: +sent "QM\\r", 1 attempt$'
+    expect '^ +received "0\\r\+1\.2345 kOhms\\r"$'
+    expect '^ +first byte after 0\.[0-9]{2} s, CR after 0\.[0-9]{2} s'
+    expect '^Conversion: .* into "1000 Ohms" gives "1234\.5Ohms"$'
+    expect '^Result: +a reading$'
+    [[ $(queries) == 2 ]] || { echo "meter got $(queries) queries"; fail=1; }
+    ;;
+slow_meter)  # the times show how long the meter takes
+    start_meter "$user_ports" --reading '1.5 V DC\r' --delay 0.6
+    run 0 COM5
+    expect '^ +first byte after 0\.[6-9][0-9] s, CR after 0\.[6-9][0-9] s'
+    expect 'gives "1\.5"$'
+    ;;
+no_reply)  # the first query answered, the second never: five attempts
+    start_meter "$user_ports" --reading '' --reply '1=0\r'
+    run 1 COM5
+    expect '^Query 2: +sent "QM\\r", 5 attempts$'
+    expect '^ +no reply$'
+    expect '^Result: +no reply from the meter'
+    [[ $(queries) == 6 ]] || { echo "meter got $(queries) queries"; fail=1; }
+    ;;
+unconvertible)
+    start_meter "$user_ports" --reading '12.345\r'
+    run 3 COM5 --unit "1 V"
+    expect '^Conversion: +"12\.345\\r" into "1 V" fails: reply has no blank'
+    expect '^Result: +the reply cannot be converted'
+    ;;
+dangling_map)  # the user's entry points nowhere and hides the station's
+    start_meter "$station_ports"
+    ln -s "$work/unplugged" "$user_ports/COM5"
+    run 4 COM5
+    expect "^Port: +COM5 -> $user_ports/COM5 \(your own port map\)$"
+    expect '^Device: +the map entry points nowhere'
+    expect '^Result: +the port cannot be opened'
+    [[ $(queries) == 0 ]] || { echo "meter got $(queries) queries"; fail=1; }
+    ;;
+no_device)  # no entry anywhere: the usual device, which this number has not
+    run 4 COM200
+    expect '^Port: +COM200 -> /dev/ttyS199 \(no map entry'
+    expect '^Device: +missing: .*map COM200 in'
+    ;;
+held_elsewhere)  # another program has the port's lock
+    start_meter "$user_ports"
+    flock --no-fork "$user_ports/COM5" sleep 30 &
+    hold_pid=$!
+    sleep 0.3
+    run 4 COM5
+    expect '^In use: +another program holds it \(open in .*[0-9]+ \(sleep\)'
+    expect '^Open: +.*in use by another program'
+    [[ $(queries) == 0 ]] || { echo "meter got $(queries) queries"; fail=1; }
+    ;;
+no_permission)  # a device this user may not open (root may open anything)
+    if ((EUID == 0)); then echo "skipped: root may open anything"; exit 77; fi
+    touch "$work/locked" && chmod 000 "$work/locked"
+    ln -s "$work/locked" "$user_ports/COM5"
+    run 4 COM5
+    expect "^Access: +.*group '"
+    ;;
+command_line)
+    run 2
+    expect 'which port\?'
+    run 2 COM0
+    run 2 COM256
+    run 2 COM5 COM6
+    run 2 COM5 --unit
+    run 2 COM5 --unit "123456789012345678901"
+    run 2 COM5 --baud 9600
+    run 0 --help
+    expect '^Usage: quillet-port-check COM<N>'
+    run 0 --version
+    expect '^quillet-port-check [0-9]+\.[0-9]+\.[0-9]+$'
+    ;;
+*) echo "unknown case $case"; exit 2 ;;
+esac
+((fail == 0)) || { echo "--- report"; cat "$work/out" "$work/err"; }
+exit $fail

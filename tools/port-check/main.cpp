@@ -1,0 +1,181 @@
+// quillet-port-check: queries a meter exactly as the utility does and reports
+// every step, so that a technician can see why a job ends with "Settling...".
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "meter/query.hpp"
+#include "reading/convert.hpp"
+#include "reading/text.hpp"
+#include "tools/common/visible.hpp"
+#include "tools/port-check/probe.hpp"
+#include "tools/port-check/recording_serial.hpp"
+
+#ifndef QUILLET_VERSION
+#error "QUILLET_VERSION must name the project version"
+#endif
+
+namespace {
+
+// Exit statuses, one per outcome.
+constexpr int ExitReading = 0;
+constexpr int ExitNoReply = 1;
+constexpr int ExitUsage = 2;
+constexpr int ExitUnconvertible = 3;
+constexpr int ExitCannotOpen = 4;
+
+constexpr const char* Usage = R"(Usage: quillet-port-check COM<N> [--unit TEXT]
+Queries the meter on port COM<N> (1 to 255) the way the Quillet Reading
+Utility does, and reports each step: where the port number leads, whether the
+device exists, whether you may open it and whether another program holds it,
+both "QM" queries with their raw replies (control characters shown as \r, \n,
+\t, \xHH), the time to the first byte and to the CR, the number of attempts,
+and the conversion of the second reply.
+
+  --unit TEXT   the job's target text naming the wanted unit, as the host
+                writes it (for example "10.000 mV"); at most 20 characters.
+                Without it the reading is given in the meter's base unit.
+  --help        show this text and exit
+  --version     show the version and exit
+
+Exit status:
+  0  a reading: the second reply converts
+  1  no reply: the meter did not answer the second query
+  2  bad command line
+  3  a reply that cannot be converted
+  4  the port cannot be opened
+)";
+
+struct Options {
+    int port = 0;
+    std::string unit;
+};
+
+[[noreturn]] void UsageError(const std::string& message) {
+    std::cerr << "quillet-port-check: " << message << "\n"
+              << "Try 'quillet-port-check --help'.\n";
+    std::exit(ExitUsage);
+}
+
+// COM<N> or N, with N from 1 to 255.
+std::optional<int> ParsePort(std::string text) {
+    if (text.size() > 3 && (text.substr(0, 3) == "COM" || text.substr(0, 3) == "com")) {
+        text = text.substr(3);
+    }
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const int port = std::stoi(text);
+    if (port < meter::MinPort || port > meter::MaxPort) return std::nullopt;
+    return port;
+}
+
+Options ParseCommandLine(int argc, char** argv) {
+    Options options;
+    bool havePort = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help") {
+            std::cout << Usage;
+            std::exit(0);
+        }
+        if (argument == "--version") {
+            std::cout << "quillet-port-check " QUILLET_VERSION "\n";
+            std::exit(0);
+        }
+        if (argument == "--unit") {
+            if (i + 1 >= argc) UsageError("--unit needs a text");
+            options.unit = argv[++i];
+            if (options.unit.size() > 20) UsageError("--unit holds at most 20 characters");
+        } else if (!argument.empty() && argument[0] == '-') {
+            UsageError("unknown option '" + argument + "'");
+        } else if (havePort) {
+            UsageError("only one port, not also '" + argument + "'");
+        } else {
+            const std::optional<int> port = ParsePort(argument);
+            if (!port) UsageError("'" + argument + "' is not a port from COM1 to COM255");
+            options.port = *port;
+            havePort = true;
+        }
+    }
+    if (!havePort) UsageError("which port? for example: quillet-port-check COM5");
+    return options;
+}
+
+using tools::Visible;
+
+void Line(const std::string& label, const std::string& text) {
+    const std::string head = label.empty() ? "" : label + ":";
+    std::cout << head << std::string(head.size() < 12 ? 12 - head.size() : 1, ' ') << text << "\n";
+}
+
+std::string Seconds(double value) {
+    std::ostringstream text;
+    text.setf(std::ios::fixed);
+    text.precision(2);
+    text << value << " s";
+    return text.str();
+}
+
+// One query through the utility's own transaction; returns its reply.
+std::string Query(int number, port_check::RecordingSerial& port) {
+    const std::string reply = meter::SendQuery(port, "QM");
+    const port_check::QueryTrace trace = port_check::TraceQuery(port.TakeEvents());
+    const std::string label = "Query " + std::to_string(number);
+    Line(label, "sent " + Visible(trace.command) + ", " + std::to_string(trace.attempts) +
+                    (trace.attempts == 1 ? " attempt" : " attempts"));
+    if (!trace.stale.empty()) Line("", "discarded before sending: " + Visible(trace.stale));
+    if (trace.reply.empty()) {
+        Line("", "no reply");
+        return reply;
+    }
+    std::string timing = "first byte after " + Seconds(trace.firstByte);
+    timing += trace.lineEnd < 0 ? ", no CR" : ", CR after " + Seconds(trace.lineEnd);
+    Line("", "received " + Visible(trace.reply));
+    Line("", timing + " (seen at 0.1 s polls)");
+    if (reply != trace.reply) Line("", "reply kept: " + Visible(reply));
+    return reply;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = ParseCommandLine(argc, argv);
+
+    const port_check::Probe probe = port_check::ProbePort(options.port);
+    for (const auto& line : probe.lines) Line(line.label, line.text);
+
+    const auto control = meter::MakeSerialControl();
+    port_check::RecordingSerial port(*control, meter::SteadyClock());
+    std::string reply;
+    try {
+        port.SetCommPort(static_cast<std::int16_t>(options.port));
+        // The first answer only wakes the meter up; the second is the reading.
+        Query(1, port);
+        reply = Query(2, port);
+    } catch (const meter::SerialError& error) {
+        Line("Open", error.what());
+        Line("Result", "the port cannot be opened; the utility would show \"Settling...\"");
+        return ExitCannotOpen;
+    }
+
+    if (reply.empty()) {
+        Line("Result", "no reply from the meter; the utility would show \"Settling...\"");
+        return ExitNoReply;
+    }
+    const std::string unit = options.unit.empty() ? "(none: the meter's base unit)"
+                                                  : Visible(options.unit);
+    try {
+        const std::string result = reading::ConvertReply(reply, options.unit);
+        Line("Conversion", Visible(reply) + " into " + unit + " gives " + Visible(result));
+        Line("Result", "a reading");
+        return ExitReading;
+    } catch (const reading::ConversionError& error) {
+        Line("Conversion", Visible(reply) + " into " + unit + " fails: " + error.what());
+        Line("Result", "the reply cannot be converted; the utility would show \"Settling...\"");
+        return ExitUnconvertible;
+    }
+}
