@@ -3,9 +3,12 @@
 # checks the window from outside: title, client size, centring, both icon
 # images, and the status text drawn in the label as LINES lines with an empty
 # line between each. The command is stopped afterwards, or with --wait awaited,
-# and its exit status becomes the check's.
+# and its exit status becomes the check's. With --watch, the window of a
+# process already running (PID) is checked instead, and the process is left
+# alone.
 #
 # Usage: with-xvfb.sh [-s SCREEN] check-window.sh [--wait] [--centred-by CHECK] LINES COMMAND [ARGUMENT...]
+#        check-window.sh --watch PID [--centred-by CHECK] LINES      (DISPLAY set)
 # The label must lie on the screen vertically. With --centred-by, the shell
 # command CHECK judges the centring instead (a window whose frame is drawn by
 # the program itself, not by a window manager, is centred by its outer size,
@@ -14,14 +17,16 @@ set -u
 
 wait_for_command=0
 centred_by=''
+watch=''
 while [[ ${1-} == --* ]]; do
     case $1 in
         --wait) wait_for_command=1; shift ;;
         --centred-by) centred_by=$2; shift 2 ;;
+        --watch) watch=$2; shift 2 ;;
         *) break ;;
     esac
 done
-if (($# < 2)); then
+if (($# < 2)) && [[ -z $watch || $# -lt 1 ]]; then
     echo "usage: with-xvfb.sh $0 [--wait] [--centred-by CHECK] LINES COMMAND [ARGUMENT...]" >&2
     exit 2
 fi
@@ -36,9 +41,15 @@ done
 
 title="Quillet Readback Utility"
 work=$(mktemp -d)
-"$@" >"$work/stdout" &
-pid=$!
-trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -rf "$work"' EXIT
+if [[ -n $watch ]]; then
+    pid=$watch
+    : >"$work/stdout"
+    trap 'rm -rf "$work"' EXIT
+else
+    "$@" >"$work/stdout" &
+    pid=$!
+    trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -rf "$work"' EXIT
+fi
 
 fail() {
     echo "FAIL: $*" >&2
@@ -46,12 +57,15 @@ fail() {
 }
 field() { awk -F: -v name="$1" '$1 ~ name { gsub(/ /, "", $2); print $2 }' "$work/$2"; }
 
-for ((tenths = 0; tenths < 50; tenths++)); do
+# A program under Wine on a busy machine may take several seconds to start.
+limit=5
+[[ -n $watch ]] && limit=20
+for ((tenths = 0; tenths < limit * 10; tenths++)); do
     xwininfo -name "$title" >"$work/window" 2>/dev/null && break
     kill -0 $pid 2>/dev/null || fail "the command ended without showing a window"
     sleep 0.1
 done
-[[ -s $work/window ]] || fail "no window titled \"$title\" on $DISPLAY within 5 s; the probe wrote: $(<"$work/stdout")"
+[[ -s $work/window ]] || fail "no window titled \"$title\" on $DISPLAY within $limit s; the probe wrote: $(<"$work/stdout")"
 xwininfo -root >"$work/root"
 
 left=$(field "Absolute upper-left X" window)

@@ -27,6 +27,14 @@
 #                         after --wait seconds; its failure fails the job. The
 #                         utility's process id is in $QUILLET_PID
 #   --wait SECONDS        (default 1)
+#   --check-window INSPECTOR
+#                         while the utility waits for the first reply, check
+#                         its window on the X display (DISPLAY must be set):
+#                         caption, client size, centring by its outer size
+#                         and the label's text (INSPECTOR: window_inspect.exe),
+#                         both icons, and the text drawn. Without a display the
+#                         record is still checked and the test then reports a
+#                         skip (77).
 set -euo pipefail
 
 exe=$(realpath "$1") meter_sim=$(realpath "$2")
@@ -36,7 +44,8 @@ export WINEDEBUG=-all
 
 reading='0\r+1.2345 kOhms\r' silent=0 target='1000 Ohms' port_name=COM5 publish=5
 expect_result='' expect_queries='' maps=() delay=0 high=0 no_file=0 linux='' window=0
-during='' wait_s=1 sim_extra=()
+during='' wait_s=1 sim_extra=() inspector=''
+here=$(dirname "$(realpath "$0")")
 while (($#)); do
     case $1 in
         --reading) reading=$2; shift 2 ;;
@@ -55,6 +64,7 @@ while (($#)); do
         --window) window=1; shift ;;
         --during) during=$2; shift 2 ;;
         --wait) wait_s=$2; shift 2 ;;
+        --check-window) inspector=$(realpath "$2"); window=1; shift 2 ;;
         *) echo "run_job_wine.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -140,6 +150,17 @@ fi
 
 # The utility, with its output in files: a pipe would keep the test waiting
 # for Wine's background services.
+no_display=0
+if [[ -n $inspector ]]; then
+    if [[ -z ${DISPLAY:-} ]]; then
+        echo "no X display: the window is not checked"
+        no_display=1 window=0 inspector=''
+    else
+        # While the meter takes its time over the first reply, the label holds
+        # the first status line and its two line breaks.
+        during="bash '$here/../ui/check-window.sh' --watch \$QUILLET_PID --centred-by \"wine '$inspector' 'Reading from 189...\\r\\n\\r\\n'\" 1"
+    fi
+fi
 ((window)) || unset DISPLAY
 status=0
 (cd "$work/job" && exec wine "$exe" >"$work/wine.out" 2>"$work/wine.err") &
@@ -176,4 +197,5 @@ if [[ -n $linux ]]; then
         fail=1
     fi
 fi
+((fail == 0 && no_display)) && exit 77
 exit $fail
