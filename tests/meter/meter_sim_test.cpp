@@ -209,11 +209,11 @@ TEST(MeterSimCommandLine, BadOptionsGetAClearErrorAndStatus2) {
         SimProcess sim(args);
         EXPECT_EQ(sim.Wait(3), 2);
         EXPECT_EQ(sim.ReadAll(), "");
-        EXPECT_TRUE(sim.Errors().starts_with("meter-sim: "));
+        EXPECT_TRUE(sim.Errors().starts_with("quillet-meter-sim: "));
     }
     SimProcess help({"--help"});
     EXPECT_EQ(help.Wait(3), 0);
-    EXPECT_TRUE(help.ReadAll().starts_with("Usage: meter-sim"));
+    EXPECT_TRUE(help.ReadAll().starts_with("Usage: quillet-meter-sim"));
 }
 
 }  // namespace

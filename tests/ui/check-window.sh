@@ -62,7 +62,7 @@ limit=5
 [[ -n $watch ]] && limit=20
 for ((tenths = 0; tenths < limit * 10; tenths++)); do
     xwininfo -name "$title" >"$work/window" 2>/dev/null && break
-    kill -0 $pid 2>/dev/null || fail "the command ended without showing a window"
+    kill -0 "$pid" 2>/dev/null || fail "the command (process $pid) ended without showing a window"
     sleep 0.1
 done
 [[ -s $work/window ]] || fail "no window titled \"$title\" on $DISPLAY within $limit s; the probe wrote: $(<"$work/stdout")"

@@ -21,8 +21,6 @@
 #   --no-file             no ExtCtrl.dat: the job runs on an all-zero record
 #   --linux UTILITY       run the same job with the Linux utility as well and
 #                         require byte-identical records
-#   --window              keep DISPLAY (the window shows on the X display);
-#                         otherwise the prefix's null graphics driver is used
 #   --during COMMAND      run COMMAND (through bash) while the utility runs,
 #                         after --wait seconds; its failure fails the job. The
 #                         utility's process id is in $QUILLET_PID
@@ -43,7 +41,7 @@ shift 2
 export WINEDEBUG=-all
 
 reading='0\r+1.2345 kOhms\r' silent=0 target='1000 Ohms' port_name=COM5 publish=5
-expect_result='' expect_queries='' maps=() delay=0 high=0 no_file=0 linux='' window=0
+expect_result='' expect_queries='' maps=() delay=0 high=0 no_file=0 linux=''
 during='' wait_s=1 sim_extra=() inspector=''
 here=$(dirname "$(realpath "$0")")
 while (($#)); do
@@ -61,10 +59,9 @@ while (($#)); do
         --high-bytes) high=1; shift ;;
         --no-file) no_file=1; shift ;;
         --linux) linux=$(realpath "$2"); shift 2 ;;
-        --window) window=1; shift ;;
         --during) during=$2; shift 2 ;;
         --wait) wait_s=$2; shift 2 ;;
-        --check-window) inspector=$(realpath "$2"); window=1; shift 2 ;;
+        --check-window) inspector=$(realpath "$2"); shift 2 ;;
         *) echo "run_job_wine.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -154,14 +151,17 @@ no_display=0
 if [[ -n $inspector ]]; then
     if [[ -z ${DISPLAY:-} ]]; then
         echo "no X display: the window is not checked"
-        no_display=1 window=0 inspector=''
+        no_display=1 inspector=''
     else
         # While the meter takes its time over the first reply, the label holds
         # the first status line and its two line breaks.
         during="bash '$here/../ui/check-window.sh' --watch \$QUILLET_PID --centred-by \"wine '$inspector' 'Reading from 189...\\r\\n\\r\\n'\" 1"
     fi
 fi
-((window)) || unset DISPLAY
+# With an X display the window shows on it, checked or not: every program of
+# the shared Wine server then uses the same graphics driver. (A program run
+# without the display among programs run with it at times keeps the next
+# program's window from being mapped until that program ends.)
 status=0
 (cd "$work/job" && exec wine "$exe" >"$work/wine.out" 2>"$work/wine.err") &
 utility_pid=$!

@@ -34,7 +34,7 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using Seconds = std::chrono::duration<double>;
 
-constexpr const char* Usage = R"(Usage: meter-sim [OPTION]...
+constexpr const char* Usage = R"(Usage: quillet-meter-sim [OPTION]...
 A meter on a pseudo terminal. Prints the terminal's device path on standard
 output (once it is ready, and after --port-dir has published it), then answers
 every "QM" + CR it receives, until SIGTERM or SIGINT (or --count) ends it.
@@ -56,6 +56,7 @@ every "QM" + CR it receives, until SIGTERM or SIGINT (or --count) ends it.
   --port N             the port number N for --port-dir, 1 to 255
   --count N            exit after the N-th query, once the port is closed
   --help               show this text and exit
+  --version            show the version and exit
 
 TEXT may hold the escapes \r (CR), \n (LF), \t (tab), \\ and \xHH (any byte).
 A command is what arrives up to and including a CR; only "QM" + CR gets an
@@ -204,6 +205,7 @@ enum OptionCode {
     OptPort,
     OptCount,
     OptHelp,
+    OptVersion,
 };
 
 // Returns no options when --help was given.
@@ -222,6 +224,7 @@ std::optional<Options> ParseCommandLine(int argc, char** argv) {
         {"port", required_argument, nullptr, OptPort},
         {"count", required_argument, nullptr, OptCount},
         {"help", no_argument, nullptr, OptHelp},
+        {"version", no_argument, nullptr, OptVersion},
         {nullptr, 0, nullptr, 0},
     };
     Options options;
@@ -281,6 +284,9 @@ std::optional<Options> ParseCommandLine(int argc, char** argv) {
                 break;
             case OptHelp:
                 return std::nullopt;
+            case OptVersion:
+                std::puts("quillet-meter-sim " QUILLET_VERSION);
+                std::exit(0);
             case ':':
                 throw UsageError(name + " needs a value");
             default:
@@ -573,11 +579,12 @@ int main(int argc, char** argv) {
         }
         return Serve(*options);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "meter-sim: %s\nTry 'meter-sim --help' for more information.\n",
+        std::fprintf(stderr,
+                     "quillet-meter-sim: %s\nTry 'quillet-meter-sim --help' for more information.\n",
                      error.what());
         return 2;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "meter-sim: %s\n", error.what());
+        std::fprintf(stderr, "quillet-meter-sim: %s\n", error.what());
         return 1;
     }
 }
