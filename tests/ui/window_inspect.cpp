@@ -4,6 +4,7 @@
 // half away from zero) and the label's text is the expected one.
 //
 // Usage: window_inspect EXPECTED_TEXT   (C escapes \r and \n understood)
+//        window_inspect --acp
 // Reading another process's window text asks nothing of that process, whose
 // job handles no messages.
 #include <windows.h>
@@ -41,6 +42,12 @@ long Centre(long screen, long window) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // --acp: prints the process's ANSI code page, for tests that run the
+    // program under another one.
+    if (argc == 2 && std::string(argv[1]) == "--acp") {
+        std::printf("%u\n", GetACP());
+        return 0;
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: window_inspect EXPECTED_TEXT\n");
         return 2;

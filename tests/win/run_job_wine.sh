@@ -25,6 +25,10 @@
 #                         after --wait seconds; its failure fails the job. The
 #                         utility's process id is in $QUILLET_PID
 #   --wait SECONDS        (default 1)
+#   --locale LANGUAGE ACP run the utility in the locale LANGUAGE.UTF-8
+#                         (compiled with localedef for the test), in which
+#                         Wine's ANSI code page must be ACP (needs
+#                         --check-window, whose inspector reports it)
 #   --check-window INSPECTOR
 #                         while the utility waits for the first reply, check
 #                         its window on the X display (DISPLAY must be set):
@@ -42,7 +46,7 @@ export WINEDEBUG=-all
 
 reading='0\r+1.2345 kOhms\r' silent=0 target='1000 Ohms' port_name=COM5 publish=5
 expect_result='' expect_queries='' maps=() delay=0 high=0 no_file=0 linux=''
-during='' wait_s=1 sim_extra=() inspector=''
+during='' wait_s=1 sim_extra=() inspector='' language='' acp=''
 here=$(dirname "$(realpath "$0")")
 while (($#)); do
     case $1 in
@@ -62,6 +66,7 @@ while (($#)); do
         --during) during=$2; shift 2 ;;
         --wait) wait_s=$2; shift 2 ;;
         --check-window) inspector=$(realpath "$2"); shift 2 ;;
+        --locale) language=$2 acp=$3; shift 3 ;;
         *) echo "run_job_wine.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -162,6 +167,16 @@ fi
 # the shared Wine server then uses the same graphics driver. (A program run
 # without the display among programs run with it at times keeps the next
 # program's window from being mapped until that program ends.)
+if [[ -n $language ]]; then
+    [[ -n $inspector ]] || { echo "--locale needs --check-window"; exit 2; }
+    export LOCPATH=$work/locale LC_ALL=$language.UTF-8
+    mkdir "$LOCPATH"
+    localedef -i "$language" -f UTF-8 "$LOCPATH/$LC_ALL" ||
+        { echo "localedef cannot make $LC_ALL"; exit 1; }
+    wine "$inspector" --acp >"$work/acp" 2>/dev/null </dev/null
+    [[ $(tr -d '\r' <"$work/acp") == "$acp" ]] ||
+        { echo "ANSI code page $(<"$work/acp") under $LC_ALL, expected $acp"; exit 1; }
+fi
 status=0
 (cd "$work/job" && exec wine "$exe" >"$work/wine.out" 2>"$work/wine.err") &
 utility_pid=$!
@@ -190,7 +205,7 @@ fi
 if [[ -n $linux ]]; then
     mkdir "$work/linux"
     ((no_file)) || cp "$work/sent.dat" "$work/linux/ExtCtrl.dat"
-    (cd "$work/linux" && env -u DISPLAY "$linux" >"$work/linux.out" 2>&1) ||
+    (cd "$work/linux" && env -u DISPLAY -u LC_ALL "$linux" >"$work/linux.out" 2>&1) ||
         { echo "the Linux utility failed"; cat "$work/linux.out"; fail=1; }
     if ! cmp "$work/job/ExtCtrl.dat" "$work/linux/ExtCtrl.dat"; then
         echo "--- Linux wrote"; od -A d -c "$work/linux/ExtCtrl.dat"
