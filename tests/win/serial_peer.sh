@@ -2,7 +2,7 @@
 # Runs the Win32 serial control's tests under Wine against meter-sim, whose
 # reply holds every byte value 0 to 255, on a pseudo terminal mapped as COM7.
 # A second step runs the hang-up test: meter-sim is stopped once the query
-# has arrived.
+# has arrived; a third the discarding of bytes sent before the open.
 # usage: serial_peer.sh METER_SIM TEST_EXE      (WINEPREFIX: a prepared prefix)
 set -euo pipefail
 meter_sim=$1 test_exe=$2
@@ -43,5 +43,13 @@ for _ in $(seq 200); do grep -q QM "$work/meter.log" 2>/dev/null && break; sleep
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null || true
 sim_pid=''
 wait "$test_pid" || status=$?
+cat "$work/out"
+
+# Bytes sent before the port is opened, given time to arrive.
+: >"$work/sim.out"
+start_sim --silent --unsolicited 'stale reply\r'
+sleep 0.3
+QUILLET_TEST_PORT=$port QUILLET_STALE_TEST=1 wine "$test_exe" --gtest_filter='*Discards*' \
+    >"$work/out" 2>&1 || status=$?
 cat "$work/out"
 exit $status
