@@ -84,7 +84,8 @@ std::fstream OpenExchangeFile(const std::filesystem::path& path) {
     constexpr auto mode = std::ios::in | std::ios::out | std::ios::binary;
     std::fstream file(path, mode);
     if (!file.is_open()) {
-        std::ofstream(path, std::ios::binary | std::ios::app);  // creates, never truncates
+        std::ofstream created(path, std::ios::binary | std::ios::app);  // creates, never truncates
+        created.close();
         file.open(path, mode);
     }
     if (!file.is_open()) throw std::runtime_error("cannot open " + path.string());

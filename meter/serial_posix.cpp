@@ -30,7 +30,7 @@ static_assert(StoredSettings.BaudRate == 9600 && StoredSettings.DataBits == 8 &&
 
 // One Input takes at most this much: more than a terminal driver holds, yet a
 // bound, so that a peer writing as fast as it is read cannot hold a read.
-constexpr std::size_t MaxInputPerRead = 64 * 1024;
+constexpr std::size_t MaxInputPerRead = std::size_t{64} * 1024;
 
 // How long Output waits for a driver that takes no more bytes; at 9600 baud a
 // full send buffer leaves in about half a second.

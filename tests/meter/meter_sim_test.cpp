@@ -27,6 +27,7 @@ public:
     explicit SimProcess(std::vector<std::string> args) {
         args.insert(args.begin(), METER_SIM_PATH);
         std::vector<char*> argv;
+        argv.reserve(args.size() + 1);
         for (auto& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
         int out[2], err[2];

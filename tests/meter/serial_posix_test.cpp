@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -125,7 +126,7 @@ TEST_F(RealPort, BabblingPeerEndsWithinTheBound) {
     std::string reply;
     double seconds = 0;
     {
-        std::jthread babble([this](std::stop_token stop) {
+        std::jthread babble([this](const std::stop_token& stop) {
             while (!stop.stop_requested()) {
                 meter_.SendSome("babble ");
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -196,11 +197,11 @@ TEST_F(RealPort, HangUpRaisesOnReading) {
 TEST(SerialControl, PortNumberOutsideOneTo255IsRefusedAndKeepsTheOld) {
     const auto port = meter::MakeSerialControl();
     EXPECT_EQ(port->CommPort(), 1);
-    for (const std::int16_t good : {255, 1}) {
+    for (const std::int16_t good : std::initializer_list<std::int16_t>{255, 1}) {
         port->SetCommPort(good);
         EXPECT_EQ(port->CommPort(), good);
     }
-    for (const std::int16_t bad : {0, -1, 256, 32767}) {
+    for (const std::int16_t bad : std::initializer_list<std::int16_t>{0, -1, 256, 32767}) {
         EXPECT_THROW(port->SetCommPort(bad), SerialError);
         EXPECT_EQ(port->CommPort(), 1);
     }

@@ -110,7 +110,7 @@ TEST(ValueText, MatchesPrintfFifteenG) {
     }
     std::mt19937_64 random(20240101);
     while (values.size() < 20000) {
-        const double value = std::bit_cast<double>(random());
+        const auto value = std::bit_cast<double>(random());
         if (std::isfinite(value)) values.push_back(value);
     }
     for (double value : values) {

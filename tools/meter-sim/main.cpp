@@ -139,7 +139,7 @@ std::string Unescape(std::string_view text) {
             }
             default:
                 throw UsageError("unknown escape in '" + std::string(text) +
-                                 "' (use \\r, \\n, \\t, \\\\ or \\xHH)");
+                                 R"(' (use \r, \n, \t, \\ or \xHH))");
         }
     }
     return bytes;
@@ -481,7 +481,7 @@ private:
         auto when = std::max(
             Clock::now() + std::chrono::duration_cast<Clock::duration>(Seconds(options_.delay)),
             lastScheduled_);
-        const std::size_t count = static_cast<std::size_t>(options_.pieces);
+        const auto count = static_cast<std::size_t>(options_.pieces);
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t from = reply.size() * i / count;
             const std::size_t to = reply.size() * (i + 1) / count;

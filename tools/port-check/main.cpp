@@ -122,7 +122,7 @@ std::string Seconds(double value) {
 
 // One query through the utility's own transaction; returns its reply.
 std::string Query(int number, port_check::RecordingSerial& port) {
-    const std::string reply = meter::SendQuery(port, "QM");
+    std::string reply = meter::SendQuery(port, "QM");
     const port_check::QueryTrace trace = port_check::TraceQuery(port.TakeEvents());
     const std::string label = "Query " + std::to_string(number);
     Line(label, "sent " + Visible(trace.command) + ", " + std::to_string(trace.attempts) +
