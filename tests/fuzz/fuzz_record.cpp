@@ -58,13 +58,13 @@ bool InResultOrNumbers(std::size_t offset) {
 
 // The job works on ExtCtrl.dat in the current directory: each run gets a
 // private one, removed at exit; in memory (/dev/shm) where that can be had,
-// since every input writes the file twice.
+// since every input writes the file twice. The fuzzer's own files (corpus,
+// findings) stay relative to the directory it was started in.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     for (const fs::path& base : {fs::path("/dev/shm"), fs::temp_directory_path()}) {
         std::string pattern = (base / "quillet-fuzz-record-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) continue;
         WorkDirectory = pattern;
-        fs::current_path(WorkDirectory);
         std::atexit(RemoveWorkDirectory);
         return 0;
     }
@@ -76,6 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     content = content.substr(0, MaxFileLength);
 
     // A fresh run: the zero record, then the job's read and write-back.
+    const fs::path startDirectory = fs::current_path();
+    fs::current_path(WorkDirectory);
     CalMod::JobRec = {};
     CalMod::TargetText.clear();
     CalMod::PortName.clear();
@@ -83,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CalMod::ReadJob();
     CalMod::WriteResultBack(resultText);
     const Bytes after = ReadFile();
+    fs::current_path(startDirectory);
 
     // The record is written whole; a longer file keeps its length.
     FUZZ_CHECK(after.size() == std::max(content.size(), CalMod::RecordLength));
