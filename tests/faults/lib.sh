@@ -176,13 +176,14 @@ start_utility() {  # time limit in seconds, then optionally a command to run it 
     job_pid=$!
 }
 
-finish_utility() {  # checks exit status, time and the directory; sets job_seconds
-    local status=0
+finish_utility() {  # [accepted exit statuses...]: checks status, time and directory; sets job_seconds
+    local status=0 accepted=("${@:-0}")
     wait "$job_pid" || status=$?
+    job_status=$status
     job_seconds=$(awk -v a="$job_start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", b - a }')
     if ((status == 124 || status == 137)); then
         failed "the utility did not end within $job_limit s"
-    elif ((status != 0)); then
+    elif [[ " ${accepted[*]} " != *" $status "* ]]; then
         failed "the utility ended with exit status $status"
     fi
     if ! diff <(cat "$job.listing") <(list_dir) >"$job.dirdiff"; then
