@@ -49,6 +49,12 @@ TEST(ConvertReply, ResultText) {
         {"1.000 kHz\r", "1 MHz", "0.001MHz"},
         {"+1.2345E+05 Ohms\r", "1 MOhms", "0.12345MOhms"},
         {"1.5 V D-C\r", "1 V", "-1.5V"},  // a "-" anywhere makes the result negative
+        // ... except the sign of the exponent of the number that is read.
+        {"+1.5E-03 V DC\r", "1 V", "0.0015V"},
+        {"0\r1.5 e -3 V DC\r", "1 V", "0.0015V"},
+        {"-1.5E-03 V DC\r", "1 V", "-0.0015V"},
+        {"1.5E-03 V D-C\r", "1 V", "-0.0015V"},
+        {"1.5E- V DC\r", "1 V", "-1.5V"},  // no exponent digits: the "-" is no exponent sign
         // The single-precision factors show when the prefixes differ.
         {"12.345 V DC\r", "mV", "12344.999413644mV"},
         {"2.5 uFarads\r", "nF", "2500.00006439294nF"},
