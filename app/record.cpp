@@ -119,9 +119,10 @@ ExtCtrlRec DecodeRecord(std::span<const unsigned char> bytes) {
 
 void ReadJob() {
     std::optional<std::fstream> file;
+    // For reading alone: a record the user may read but not write still names
+    // the job's port and unit.
     Step([&] {
-        file = OpenExchangeFile(std::filesystem::current_path() / ExchangeFileName,
-                                std::ios::in | std::ios::out);
+        file = OpenExchangeFile(std::filesystem::current_path() / ExchangeFileName, std::ios::in);
     });
     Step([&] {
         RecordBytes bytes{};
