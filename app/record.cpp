@@ -78,12 +78,19 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Opens the exchange file for reading and writing in place: an existing file is
-// neither truncated nor changed, a missing one is created empty.
-std::fstream OpenExchangeFile(const std::filesystem::path& path) {
-    constexpr auto mode = std::ios::in | std::ios::out | std::ios::binary;
+// Opens the exchange file in place: an existing file is neither truncated nor
+// changed, a missing one is created empty. Only a regular file counts as the
+// exchange file: a FIFO would block the job in its read, a device or a
+// directory holds no record, so such a file is refused without being opened.
+std::fstream OpenExchangeFile(const std::filesystem::path& path, std::ios::openmode access) {
+    const auto kind = std::filesystem::status(path).type();
+    if (kind != std::filesystem::file_type::regular &&
+        kind != std::filesystem::file_type::not_found) {
+        throw std::runtime_error(path.string() + " is not a regular file");
+    }
+    const auto mode = access | std::ios::binary;
     std::fstream file(path, mode);
-    if (!file.is_open()) {
+    if (!file.is_open() && kind == std::filesystem::file_type::not_found) {
         std::ofstream created(path, std::ios::binary | std::ios::app);  // creates, never truncates
         created.close();
         file.open(path, mode);
@@ -113,7 +120,11 @@ ExtCtrlRec DecodeRecord(std::span<const unsigned char> bytes) {
 
 void ReadJob() {
     std::optional<std::fstream> file;
-    Step([&] { file = OpenExchangeFile(std::filesystem::current_path() / ExchangeFileName); });
+    // For reading alone: a record the user may read but not write still names
+    // the job's port and unit.
+    Step([&] {
+        file = OpenExchangeFile(std::filesystem::current_path() / ExchangeFileName, std::ios::in);
+    });
     Step([&] {
         RecordBytes bytes{};
         auto& in = Opened(file);
@@ -128,7 +139,7 @@ void ReadJob() {
 
 void WriteResultBack(std::string_view resultText) {
     std::optional<std::fstream> file;
-    Step([&] { file = OpenExchangeFile(ExchangeFileName); });
+    Step([&] { file = OpenExchangeFile(ExchangeFileName, std::ios::in | std::ios::out); });
     Step([&] { JobRec.ResultText = FieldText<20>(resultText); });
     Step([&] { JobRec.Number14 = 0; });
     Step([&] { JobRec.Number15 = 0; });

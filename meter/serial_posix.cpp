@@ -3,8 +3,6 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -82,14 +80,6 @@ bool HasEntry(const std::filesystem::path& directory, const std::string& name) {
     return std::filesystem::exists(std::filesystem::symlink_status(directory / name, error));
 }
 
-// Unix98 pseudo-terminal slaves (Linux device majors 136 to 143).
-bool IsPseudoTerminal(int fd) {
-    struct stat info {};
-    if (fstat(fd, &info) != 0) return false;
-    const unsigned kind = major(info.st_rdev);
-    return kind >= 136 && kind <= 143;
-}
-
 // Applies the stored settings: raw bytes at 9600 8N1, no flow control, the
 // carrier ignored, DTR and RTS asserted.
 void Configure(int fd, const std::string& path) {
@@ -112,11 +102,11 @@ void Configure(int fd, const std::string& path) {
     int lines = TIOCM_DTR | TIOCM_RTS;
     if (ioctl(fd, TIOCMBIS, &lines) != 0) {
         const int error = errno;
-        // A pseudo terminal has no modem lines, and its driver says so. A real
-        // port that cannot raise them cannot power a cable that draws on them,
-        // so there the failure is reported like any other.
-        const bool noModemLines = error == ENOTTY || error == EINVAL;
-        if (!(noModemLines && IsPseudoTerminal(fd))) {
+        // A driver without modem lines (a pseudo terminal, some adapters) says
+        // so with ENOTTY or EINVAL; a meter that draws no power from DTR and
+        // RTS still answers there, so the port is used without them. Any other
+        // error is a fault of the device and fails the open.
+        if (error != ENOTTY && error != EINVAL) {
             throw SerialError(ErrorText(path, "assert DTR and RTS", error));
         }
     }

@@ -1,5 +1,6 @@
 #include "reading/convert.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "reading/prefix.hpp"
@@ -25,10 +26,7 @@ double Finite(double value) {
 
 std::string ConvertReply(std::string_view reply, std::string_view targetText) {
     if (reply.empty()) return {};
-
-    // The sign is taken from the whole reply as received; the number itself is
-    // read without it and stays non-negative through both scalings.
-    const bool negative = reply.find('-') != std::string_view::npos;
+    const std::string_view received = reply;
 
     // The meter may put "0" and CR in front of its reading.
     if (reply.starts_with("0\r")) reply.remove_prefix(2);
@@ -62,7 +60,15 @@ std::string ConvertReply(std::string_view reply, std::string_view targetText) {
         throw ConversionError("reply has no blank before its unit");
     }
     const std::string_view replyUnit = reply.substr(blank + 1);
-    const std::string number = ValueText(LeadingValue(reply.substr(0, blank + 1)));
+    const std::string_view numberText = reply.substr(0, blank + 1);
+    const std::string number = ValueText(LeadingValue(numberText));
+
+    // The sign is taken from the whole reply as received: any "-" makes the
+    // result negative, except the sign of the exponent of the number read above
+    // (1.5E-03 is small, not negative). The number itself is read without its
+    // sign and stays non-negative through both scalings.
+    const auto minusCount = std::count(received.begin(), received.end(), '-');
+    const bool negative = minusCount > (LeadingExponentIsNegative(numberText) ? 1 : 0);
 
     // Into the base unit.
     const std::string baseText =

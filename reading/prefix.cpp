@@ -1,5 +1,7 @@
 #include "reading/prefix.hpp"
 
+#include "reading/micro_sign.hpp"
+
 namespace reading {
 
 double PrefixFactor(std::string_view unit) {
@@ -27,7 +29,8 @@ double PrefixFactor(std::string_view unit) {
         case 'a':
             return 1e-18;
         default:
-            return 1;
+            // The micro sign is micro, as "u" is.
+            return unit.front() == MicroSignByte() ? 1e-6 : 1;
     }
 }
 

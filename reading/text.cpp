@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace reading {
 namespace {
@@ -33,7 +34,9 @@ double WholeNumber(std::string_view digits, int base) {
 
 // The decimal number at the start of a text that holds no blanks, tabs or line
 // feeds any more: sign, digits with at most one full stop, exponent.
-double DecimalValue(std::string_view text) {
+// *negativeExponentRead tells whether the number read has an exponent with a minus
+// sign.
+double DecimalValue(std::string_view text, bool* negativeExponentRead) {
     std::size_t end = 0;
     const bool negative = end < text.size() && text[end] == '-';
     if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
@@ -80,6 +83,7 @@ double DecimalValue(std::string_view text) {
             number += negativeExponent ? "e-" : "e";
             number.append(text.substr(digitsStart, next - digitsStart));
             if (negativeExponent) exponent = -exponent;
+            *negativeExponentRead = negativeExponent;
         }
     }
 
@@ -90,6 +94,23 @@ double DecimalValue(std::string_view text) {
         return negative ? -0.0 : 0.0;
     }
     return value;
+}
+
+// LeadingValue, and whether the number it reads has an exponent with a minus
+// sign.
+std::pair<double, bool> ScanLeadingNumber(std::string_view text) {
+    std::string compact;
+    for (char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n') compact += c;
+    }
+    if (compact.size() >= 2 && compact[0] == '&') {
+        const std::string_view digits = std::string_view(compact).substr(2);
+        if (compact[1] == 'H' || compact[1] == 'h') return {WholeNumber(digits, 16), false};
+        if (compact[1] == 'O' || compact[1] == 'o') return {WholeNumber(digits, 8), false};
+    }
+    bool negativeExponent = false;
+    const double value = DecimalValue(compact, &negativeExponent);
+    return {value, negativeExponent};
 }
 
 }  // namespace
@@ -109,16 +130,11 @@ std::string Trim(std::string_view text) {
 }
 
 double LeadingValue(std::string_view text) {
-    std::string compact;
-    for (char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n') compact += c;
-    }
-    if (compact.size() >= 2 && compact[0] == '&') {
-        const std::string_view digits = std::string_view(compact).substr(2);
-        if (compact[1] == 'H' || compact[1] == 'h') return WholeNumber(digits, 16);
-        if (compact[1] == 'O' || compact[1] == 'o') return WholeNumber(digits, 8);
-    }
-    return DecimalValue(compact);
+    return ScanLeadingNumber(text).first;
+}
+
+bool LeadingExponentIsNegative(std::string_view text) {
+    return ScanLeadingNumber(text).second;
 }
 
 std::string ValueText(double value) {

@@ -37,6 +37,10 @@ std::string Trim(std::string_view text);
 // for a double.
 double LeadingValue(std::string_view text);
 
+// Whether the number that LeadingValue reads from the text has an exponent with
+// a minus sign ("1.5E-03 V" yes; "-1.5E+03", "1.5E-" and "1.5 V-" no).
+bool LeadingExponentIsNegative(std::string_view text);
+
 // The standard text form of a double: at most 15 significant digits, trailing
 // zeros of the fraction dropped, fixed notation for decimal exponents -4 to 14,
 // otherwise exponent notation (1E-05, 1.5E+15). Full stop as separator,

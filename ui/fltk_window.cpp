@@ -1,4 +1,6 @@
 // FLTK 1.3 backend on X11.
+#include "ui/fltk_window.hpp"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Image.H>
@@ -8,11 +10,11 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <string>
 
 #include "ui/centre.hpp"
 #include "ui/display_text.hpp"
-#include "ui/fltk_window.hpp"
 #include "ui/meter_icon.hpp"
 #include "ui/window.hpp"
 
@@ -27,6 +29,21 @@ constexpr int Pixels(int twips) {
 }
 // Longest wait after Show for the window to appear on screen.
 constexpr std::chrono::milliseconds MapTimeout{1000};
+
+// Set when the connection to the X server has broken (the server ended, a
+// remote session dropped). Xlib would end the process there; instead the job
+// goes on without its window and still writes its result back.
+bool DisplayLost = false;
+
+// Xlib's I/O error handler and exit handler: both return, so that Xlib leaves
+// the process running. Xlib then treats the connection as dead and makes no
+// further requests on it.
+int IgnoreIOError(Display*) {
+    return 0;
+}
+void NoteDisplayLost(Display*, void*) {
+    DisplayLost = true;
+}
 
 // The status text as the label draws it: UTF-8, CR as line break, and '@'
 // doubled so that FLTK shows it rather than reading it as a symbol.
@@ -63,10 +80,13 @@ private:
 
 class FltkWindow final : public Window {
 public:
-    FltkWindow() : window_(Pixels(ClientWidthTwips), Pixels(ClientHeightTwips), Caption) {
+    FltkWindow()
+        : window_(std::make_unique<FormWindow>(Pixels(ClientWidthTwips), Pixels(ClientHeightTwips),
+                                               Caption)) {
+        FormWindow& window = *window_;
         label_ = new Fl_Box(Pixels(LabelLeftTwips), Pixels(LabelTopTwips), Pixels(LabelWidthTwips),
                             Pixels(LabelHeightTwips));
-        window_.end();
+        window.end();
         // A flat box clears its own background, so the label can be repainted alone.
         label_->box(FL_FLAT_BOX);
         label_->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_WRAP |
@@ -74,53 +94,60 @@ public:
         label_->labelfont(FL_HELVETICA);
         label_->labelsize(LabelFontSize);
         // The window is only watched: neither its close button nor Escape closes it.
-        window_.callback([](Fl_Widget*, void*) {});
+        window.callback([](Fl_Widget*, void*) {});
 
         const Fl_Pixmap big(MeterIcon32);
         const Fl_Pixmap small(MeterIcon16);
         const Fl_RGB_Image bigImage(&big);
         const Fl_RGB_Image smallImage(&small);
         const Fl_RGB_Image* icons[] = {&bigImage, &smallImage};
-        window_.icons(icons, 2);  // copies the images
+        window.icons(icons, 2);  // copies the images
     }
 
     // The outer size of an X11 window is known only once the window manager
     // has framed it, so the client size stands for it here.
     void Load() override {
+        if (SwitchedToHeadless()) return;
+        FormWindow& window = *window_;
         int screenX = 0, screenY = 0, screenWidth = 0, screenHeight = 0;
         Fl::screen_xywh(screenX, screenY, screenWidth, screenHeight, 0);
         const Position position =
             CentredPosition(static_cast<float>(screenWidth), static_cast<float>(screenHeight),
-                            static_cast<float>(window_.w()), static_cast<float>(window_.h()));
-        window_.position(static_cast<int>(std::lround(position.Left)),
-                         static_cast<int>(std::lround(position.Top)));
+                            static_cast<float>(window.w()), static_cast<float>(window.h()));
+        window.position(static_cast<int>(std::lround(position.Left)),
+                        static_cast<int>(std::lround(position.Top)));
     }
 
     // Waits until the window is on screen and drawn once, so that the first
     // repaint is not lost. The window has no input controls, so the events
     // handled meanwhile cannot start anything.
     void Show() override {
-        const int left = window_.x();
-        const int top = window_.y();
-        window_.show();
+        if (SwitchedToHeadless()) return;
+        FormWindow& window = *window_;
+        const int left = window.x();
+        const int top = window.y();
+        window.show();
         // FLTK creates a new window wholly on the screen; the load step's
         // position stands, also when the window is larger than the screen.
-        XMoveWindow(fl_display, fl_xid(&window_), left, top);
+        XMoveWindow(fl_display, fl_xid(&window), left, top);
         const auto deadline = std::chrono::steady_clock::now() + MapTimeout;
-        while (!window_.Drawn() && std::chrono::steady_clock::now() < deadline) {
+        while (!window.Drawn() && !DisplayLost && std::chrono::steady_clock::now() < deadline) {
             Fl::wait(0.02);
             // Fl::wait draws pending damage only before it waits; drawing right
             // after the expose spares a whole wait.
             Fl::flush();
         }
+        SwitchedToHeadless();
     }
 
     void Repaint() override {
-        window_.redraw();
+        if (SwitchedToHeadless()) return;
+        window_->redraw();
         DrawNow();
     }
 
     void RepaintLabel() override {
+        if (SwitchedToHeadless()) return;
         label_->redraw();
         DrawNow();
     }
@@ -128,21 +155,41 @@ public:
     std::string LabelCaption() const override { return caption_; }
 
     void SetLabelCaption(const std::string& text) override {
-        label_->copy_label(LabelText(text).c_str());
+        if (SwitchedToHeadless()) {
+            headless_->SetLabelCaption(text);
+        } else {
+            label_->copy_label(LabelText(text).c_str());
+        }
         caption_ = text;
     }
 
 private:
     // Draws what is damaged and waits until the server has done it, without
-    // handling any event.
-    static void DrawNow() {
+    // handling any event. A broken connection shows here, and the status text
+    // then goes on in the headless way.
+    void DrawNow() {
         Fl::flush();
         XSync(fl_display, False);
+        SwitchedToHeadless();
     }
 
-    FormWindow window_;
-    Fl_Box* label_;  // owned by window_
+    // Once the display is lost, the status text goes to standard output as in
+    // a session without a display, from its beginning, and FLTK is not called
+    // again: the window is left undestroyed, since destroying it would talk to
+    // the server that is gone.
+    bool SwitchedToHeadless() {
+        if (headless_) return true;
+        if (!DisplayLost) return false;
+        static_cast<void>(window_.release());
+        headless_ = MakeHeadlessWindow();
+        headless_->SetLabelCaption(caption_);
+        return true;
+    }
+
+    std::unique_ptr<FormWindow> window_;
+    Fl_Box* label_;  // owned by the window
     std::string caption_;
+    std::unique_ptr<Window> headless_;  // takes over when the display is lost
 };
 
 }  // namespace
@@ -152,6 +199,8 @@ std::unique_ptr<Window> MakeFltkWindow() {
         Display* display = XOpenDisplay(nullptr);
         if (display == nullptr) return nullptr;
         fl_open_display(display);
+        XSetIOErrorHandler(IgnoreIOError);
+        XSetIOErrorExitHandler(display, NoteDisplayLost, nullptr);
     }
     return std::make_unique<FltkWindow>();
 }

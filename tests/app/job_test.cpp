@@ -3,6 +3,7 @@
 // leaves what it did in the job directory for the test to read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,9 +11,12 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/cal_mod.hpp"
 #include "app/record.hpp"
+#include "reading/take_reading.hpp"
 #include "ui/main_form.hpp"
 
 namespace fs = std::filesystem;
@@ -20,7 +24,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Keeps the label caption in memory and mirrors it to status.txt, so the
-// parent process can read the status text after the child has ended. A failing
+// parent process can read the status text after the child has ended; notes
+// each repaint, "window" or "label", as a line of repaints.txt. A failing
 // window refuses to show and to repaint.
 class FileWindow : public ui::Window {
 public:
@@ -29,10 +34,8 @@ public:
     void Show() override {
         if (failing_) throw std::runtime_error("show failed");
     }
-    void Repaint() override {
-        if (failing_) throw std::runtime_error("repaint failed");
-    }
-    void RepaintLabel() override { Repaint(); }
+    void Repaint() override { Note("window"); }
+    void RepaintLabel() override { Note("label"); }
     std::string LabelCaption() const override { return caption_; }
     void SetLabelCaption(const std::string& text) override {
         caption_ = text;
@@ -40,15 +43,21 @@ public:
     }
 
 private:
+    void Note(const char* repaint) const {
+        std::ofstream("repaints.txt", std::ios::app) << repaint << "\n";
+        if (failing_) throw std::runtime_error("repaint failed");
+    }
+
     bool failing_;
     std::string caption_;
 };
 
-// A port on which every write is answered at once with the scripted reply.
+// A port on which every write is answered at once with the scripted reply: the
+// first write with the first reply, and so on; the last one is repeated.
 class ScriptedPort : public meter::SerialControl {
 public:
-    ScriptedPort(std::string reply, bool openFails)
-        : reply_(std::move(reply)), openFails_(openFails) {}
+    ScriptedPort(std::vector<std::string> replies, bool openFails)
+        : replies_(std::move(replies)), openFails_(openFails) {}
     void SetCommPort(std::int16_t port) override {
         if (port < meter::MinPort || port > meter::MaxPort) throw meter::SerialError("bad port");
         port_ = port;
@@ -60,13 +69,16 @@ public:
         open_ = open;
     }
     bool PortOpen() const override { return open_; }
-    void Output(std::string_view) override { waiting_ = reply_; }
+    void Output(std::string_view) override {
+        waiting_ = replies_[std::min(writes_++, replies_.size() - 1)];
+    }
     void SetInputLen(int) override {}
     int InBufferCount() override { return static_cast<int>(waiting_.size()); }
     std::string Input() override { return std::exchange(waiting_, {}); }
 
 private:
-    std::string reply_;
+    std::vector<std::string> replies_;
+    std::size_t writes_ = 0;
     bool openFails_;
     std::int16_t port_ = 1;
     bool open_ = false;
@@ -118,7 +130,7 @@ protected:
                 ui::SetFormFactory([job] {
                     return std::make_unique<ui::Form>(
                         std::make_unique<FileWindow>(job.windowFails),
-                        std::make_unique<ScriptedPort>(job.reply, job.openFails));
+                        std::make_unique<ScriptedPort>(std::vector{job.reply}, job.openFails));
                 });
                 CalMod::Main();
             },
@@ -146,6 +158,9 @@ TEST_F(JobDriver, ReadingIsReportedAndWrittenBack) {
     EXPECT_EQ(Slurp("status.txt"),
               "Reading from 189...\r\rReading = 1234.5Ohms\r\rPassing reading to Vantor...");
     EXPECT_EQ(Slurp("port.txt"), "12");
+    // The whole window after it is shown, the label alone while the meter is
+    // asked, the whole window after each status line.
+    EXPECT_EQ(Slurp("repaints.txt"), "window\nwindow\nlabel\nwindow\nwindow\n");
     const CalMod::ExtCtrlRec rec = Record();
     EXPECT_EQ(CalMod::FieldView(rec.ResultText), "1234.5Ohms          ");
     EXPECT_EQ(rec.Number14, 0);
@@ -158,6 +173,7 @@ TEST_F(JobDriver, UnconvertibleReplyGivesNoReading) {
     PrepareRecord("1 V", "COM1");
     RunJob({.reply = "12.345 V\r"});
     EXPECT_EQ(Slurp("status.txt"), "Reading from 189...\r\rSettling...");
+    EXPECT_EQ(Slurp("repaints.txt"), "window\nwindow\nlabel\nwindow\n");
     const CalMod::ExtCtrlRec rec = Record();
     EXPECT_EQ(CalMod::FieldView(rec.ResultText), std::string(20, ' '));
     EXPECT_EQ(rec.Number14, 0);
@@ -179,6 +195,19 @@ TEST_F(JobDriver, WindowThatCannotShowOrRepaintStillGetsTheStatusLines) {
     EXPECT_EQ(Slurp("status.txt"), "Reading from 189...\r\rSettling...");
     EXPECT_EQ(Slurp("port.txt"), "2");
     EXPECT_EQ(CalMod::FieldView(Record().ResultText), std::string(20, ' '));
+}
+
+// The reading step on its own: the meter answers the two queries differently.
+TEST_F(JobDriver, ReadingStepConvertsTheSecondReply) {
+    ui::SetFormFactory([] {
+        return std::make_unique<ui::Form>(
+            std::make_unique<FileWindow>(false),
+            std::make_unique<ScriptedPort>(std::vector<std::string>{"1.5 V DC\r", "2.5 V DC\r"},
+                                           false));
+    });
+    CalMod::TargetText = "1 V";
+    EXPECT_EQ(reading::TakeReading(), "2.5V");
+    ui::ResetMainForm();
 }
 
 TEST(PortNumber, TakesTheNumberAfterTheFirstThreeCharacters) {

@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <numeric>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace CalMod;
@@ -201,6 +209,30 @@ TEST_F(ExchangeFile, ShortFileGivesZeroFieldsForWhatItLacks) {
     EXPECT_EQ(Bytes(after.begin(), after.begin() + 50), before);
     EXPECT_EQ(after[210], 0);
 }
+
+#ifndef _WIN32
+// Runs an operation on the exchange file that must not block on it. Should it
+// block in a read of the FIFO, a record's worth of bytes written into the FIFO
+// lets it finish, and the test fails.
+void ExpectEndsAtOnce(const char* what, void (*operation)()) {
+    auto done = std::async(std::launch::async, operation);
+    if (done.wait_for(std::chrono::seconds(2)) == std::future_status::ready) return;
+    ADD_FAILURE() << what << " blocked on the FIFO";
+    const int fd = open(ExchangeFileName, O_WRONLY | O_NONBLOCK);
+    const std::string record(RecordLength, 'x');
+    if (fd >= 0 && write(fd, record.data(), record.size()) > 0) close(fd);
+    done.wait_for(std::chrono::seconds(2));
+}
+
+TEST_F(ExchangeFile, FifoIsNeitherReadNorWrittenAndNeverBlocks) {
+    ASSERT_EQ(mkfifo(ExchangeFileName, 0600), 0);
+    ExpectEndsAtOnce("the read", ReadJob);
+    EXPECT_EQ(JobRec, ExtCtrlRec{});
+    EXPECT_EQ(PortName, std::string(5, '\0'));
+    ExpectEndsAtOnce("the write-back", [] { WriteResultBack("1V"); });
+    EXPECT_TRUE(fs::is_fifo(ExchangeFileName));
+}
+#endif
 
 TEST_F(ExchangeFile, UnopenableFileIsSkippedSilently) {
     fs::create_directory(ExchangeFileName);  // a directory cannot be opened as the record

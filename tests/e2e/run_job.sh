@@ -15,13 +15,18 @@
 #   --delay SECONDS       the meter waits this long before each answer
 #   --window              keep DISPLAY: the status window shows instead of the
 #                         status lines on standard output
+#   --lose-display-after SECONDS
+#                         keep DISPLAY, and stop the X server (XVFB_PID, set by
+#                         tests/ui/with-xvfb.sh) this long after the start: the
+#                         job goes on headless, its status lines on standard
+#                         output from the beginning
 set -euo pipefail
 
 utility=$1 meter_sim=$2 host_sim=$3
 shift 3
 
 reading='0\r+1.2345 kOhms\r' silent=0 target='1000 Ohms' port_name=COM5 publish=5
-expect_result='' expect_queries='' maps=() delay=0 window=0
+expect_result='' expect_queries='' maps=() delay=0 window=0 lose_display=''
 while (($#)); do
     case $1 in
         --reading) reading=$2; shift 2 ;;
@@ -35,13 +40,15 @@ while (($#)); do
         --expect-queries) expect_queries=$2; shift 2 ;;
         --delay) delay=$2; shift 2 ;;
         --window) window=1; shift ;;
+        --lose-display-after) lose_display=$2; shift 2 ;;
         *) echo "run_job.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
 
 work=$(mktemp -d)
-sim_pid=''
+sim_pid='' killer_pid=''
 cleanup() {
+    [[ -z $killer_pid ]] || kill "$killer_pid" 2>/dev/null || true
     [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
     rm -rf "$work"
 }
@@ -62,6 +69,12 @@ for _ in $(seq 100); do [[ -s $work/sim.out ]] && break; sleep 0.05; done
 status=0
 display=(-u DISPLAY)
 ((window)) && display=()
+if [[ -n $lose_display ]]; then
+    [[ -n ${DISPLAY:-} && -n ${XVFB_PID:-} ]] || { echo "no Xvfb to stop (run under with-xvfb.sh)"; exit 77; }
+    display=()
+    (sleep "$lose_display" && kill "$XVFB_PID") &
+    killer_pid=$!
+fi
 env "${display[@]}" "$host_sim" --dir "$work/job" --target "$target" --port "$port_name" \
     --utility "$utility" >"$work/out" || status=$?
 

@@ -172,6 +172,18 @@ TEST_F(RealPort, PortThatCannotBeOpenedRaisesAtOnce) {
     EXPECT_FALSE(port_->PortOpen());
 }
 
+// The master side of a pseudo terminal is a terminal that is no pseudo-terminal
+// slave, and its driver answers the modem-line request with ENOTTY, like a
+// serial adapter without DTR and RTS: the port opens all the same.
+TEST_F(RealPort, DeviceWithoutModemLinesStillOpens) {
+    ports_.Map(9, "/dev/ptmx");
+    port_->SetCommPort(9);
+    ASSERT_NO_THROW(port_->SetPortOpen(true));
+    EXPECT_TRUE(port_->PortOpen());
+    EXPECT_EQ(port_->InBufferCount(), 0);
+    port_->SetPortOpen(false);
+}
+
 TEST_F(RealPort, SecondOpenIsRefusedWhileTheFirstHoldsThePort) {
     const auto other = meter::MakeSerialControl();
     other->SetCommPort(7);

@@ -18,7 +18,7 @@ TEST(PrefixFactor, FirstCharacterOnlyCaseSensitive) {
         {"", 1},      {"TOhm", 1e12}, {"GHz", 1e9},  {"MOhm", 1e6},  {"Meg", 1e6},
         {"kH", 1e3},  {"KHz", 1e3},   {"mV", 1e-3},  {"mega", 1e-3}, {"m/s", 1e-3},
         {"uF", 1e-6}, {"nF", 1e-9},   {"pF", 1e-12}, {"fF", 1e-15},  {"aA", 1e-18},
-        {"Ohm", 1},   {"Hz", 1},      {"V", 1},      {" mV", 1},     {"\xB5V", 1},
+        {"Ohm", 1},   {"Hz", 1},      {"V", 1},      {" mV", 1},     {"\xB5V", 1e-6},
         {"PHz", 1},   {"hPa", 1},     {"cm", 1},     {"dB", 1},      {"1mV", 1},
     };
     for (const Case& c : cases) {
@@ -44,11 +44,19 @@ TEST(ConvertReply, ResultText) {
         {"12.345 V DC\r", "10.000 V DC", "12.345DC"},
         {"12.345 V DC\r", "10.0 m/s", "12.345s"},
         {"12.345 V DC\r", std::string(20, '\0'), "12.345"},
-        {"12.345 V DC\r", "1 \xB5V", "12.345\xB5V"},
+        // The micro sign (Windows-1252 byte 0xB5) is micro, in the target and the reply.
+        {"12.345 V DC\r", "1 \xB5V", "12345000.0311681\xB5V"},
+        {"5.0 \xB5V DC\r", "1 V", "4.99999998737621E-06V"},
         {"12.345 mV DC\r", "mV", "12.345mV"},  // equal prefixes cancel
         {"1.000 kHz\r", "1 MHz", "0.001MHz"},
         {"+1.2345E+05 Ohms\r", "1 MOhms", "0.12345MOhms"},
         {"1.5 V D-C\r", "1 V", "-1.5V"},  // a "-" anywhere makes the result negative
+        // ... except the sign of the exponent of the number that is read.
+        {"+1.5E-03 V DC\r", "1 V", "0.0015V"},
+        {"0\r1.5 e -3 V DC\r", "1 V", "0.0015V"},
+        {"-1.5E-03 V DC\r", "1 V", "-0.0015V"},
+        {"1.5E-03 V D-C\r", "1 V", "-0.0015V"},
+        {"1.5E- V DC\r", "1 V", "-1.5V"},  // no exponent digits: the "-" is no exponent sign
         // The single-precision factors show when the prefixes differ.
         {"12.345 V DC\r", "mV", "12344.999413644mV"},
         {"2.5 uFarads\r", "nF", "2500.00006439294nF"},

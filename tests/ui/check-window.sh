@@ -60,12 +60,25 @@ field() { awk -F: -v name="$1" '$1 ~ name { gsub(/ /, "", $2); print $2 }' "$wor
 # A program under Wine on a busy machine may take several seconds to start.
 limit=5
 [[ -n $watch ]] && limit=20
+# Under Wine the X window exists (unmapped, at a placeholder size and place)
+# from the moment the program creates it, and reaches its size and place a
+# moment after the program set them: wait until it is shown at its final size
+# and stands still between two looks, or the time is up.
+geometry() { grep -E "Absolute upper-left|Width:|Height:|Map State:" "$work/window"; }
+previous=''
 for ((tenths = 0; tenths < limit * 10; tenths++)); do
-    xwininfo -name "$title" >"$work/window" 2>/dev/null && break
+    if xwininfo -name "$title" >"$work/window" 2>/dev/null &&
+        grep -q "Map State: IsViewable" "$work/window" &&
+        grep -q "Width: 247$" "$work/window" && grep -q "Height: 107$" "$work/window"; then
+        current=$(geometry)
+        [[ $current == "$previous" ]] && break
+        previous=$current
+    fi
     kill -0 "$pid" 2>/dev/null || fail "the command (process $pid) ended without showing a window"
     sleep 0.1
 done
 [[ -s $work/window ]] || fail "no window titled \"$title\" on $DISPLAY within $limit s; the probe wrote: $(<"$work/stdout")"
+grep -q "Map State: IsViewable" "$work/window" || fail "the window was not shown within $limit s"
 xwininfo -root >"$work/root"
 
 left=$(field "Absolute upper-left X" window)
@@ -109,7 +122,8 @@ lines_drawn() {
                  print runs
              }'
 }
-for ((attempt = 0; attempt < 10; attempt++)); do
+# Wine may draw the text a moment after the window appears on a busy machine.
+for ((attempt = 0; attempt < 25; attempt++)); do
     import -window root "$work/screen.png"
     runs=$(lines_drawn)
     read -ra starts <<<"$runs"

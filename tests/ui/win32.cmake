@@ -5,8 +5,8 @@ set(utility_exe $<TARGET_FILE:quillet-reading-utility>)
 # The probe shows the utility's icon; the inspector looks at the window from
 # another Wine process.
 target_sources(window_probe PRIVATE $<TARGET_OBJECTS:quillet_resources>)
-add_executable(window_inspect window_inspect.cpp)
-target_link_libraries(window_inspect PRIVATE quillet_warnings)
+add_executable(window_examine window_examine.cpp)
+target_link_libraries(window_examine PRIVATE quillet_warnings)
 
 # Exit status 77: the MinGW binutils or Wine are not installed.
 add_test(NAME ui.win32_resources
@@ -18,7 +18,7 @@ add_test(NAME ui.win32_window_under_xvfb
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/with-xvfb.sh bash
                  ${CMAKE_CURRENT_SOURCE_DIR}/check-window-wine.sh
                  ${CMAKE_CURRENT_BINARY_DIR}/window-prefix $<TARGET_FILE:window_probe>
-                 --centred-by "wine '$<TARGET_FILE:window_inspect>' '${probe_text}'"
+                 --centred-by "wine '$<TARGET_FILE:window_examine>' '${probe_text}'"
                  3 wine $<TARGET_FILE:window_probe> 30)
 set_tests_properties(ui.win32_resources ui.win32_window_under_xvfb PROPERTIES
                      SKIP_RETURN_CODE 77 TIMEOUT 90)

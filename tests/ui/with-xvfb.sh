@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command under a private Xvfb server on a free display number and stops
-# the server afterwards. The command finds the server in DISPLAY; the exit
-# status is the command's, or 77 when Xvfb is not installed.
+# the server afterwards. The command finds the server in DISPLAY and its
+# process id in XVFB_PID; the exit status is the command's, or 77 when Xvfb is
+# not installed.
 #
 # Usage: with-xvfb.sh [-s WIDTHxHEIGHTxDEPTH] [-a AUTHFILE] command [argument...]
 #   -s  screen of the server (default 1024x768x24)
@@ -58,4 +59,4 @@ if ! grep -qx '[0-9]\+' "$work/display"; then
     exit 1
 fi
 
-DISPLAY=:$(<"$work/display") "$@"
+XVFB_PID=$server DISPLAY=:$(<"$work/display") "$@"

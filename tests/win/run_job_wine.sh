@@ -33,7 +33,7 @@
 #                         while the utility waits for the first reply, check
 #                         its window on the X display (DISPLAY must be set):
 #                         caption, client size, centring by its outer size
-#                         and the label's text (INSPECTOR: window_inspect.exe),
+#                         and the label's text (INSPECTOR: window_examine.exe),
 #                         both icons, and the text drawn. Without a display the
 #                         record is still checked and the test then reports a
 #                         skip (77).

@@ -3,8 +3,8 @@
 // fails unless the outer rectangle is centred on the screen (halves rounded
 // half away from zero) and the label's text is the expected one.
 //
-// Usage: window_inspect EXPECTED_TEXT   (C escapes \r and \n understood)
-//        window_inspect --acp
+// Usage: window_examine EXPECTED_TEXT   (C escapes \r and \n understood)
+//        window_examine --acp
 // Reading another process's window text asks nothing of that process, whose
 // job handles no messages.
 #include <windows.h>
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: window_inspect EXPECTED_TEXT\n");
+        std::fprintf(stderr, "usage: window_examine EXPECTED_TEXT\n");
         return 2;
     }
     const HWND form = FindWindowW(nullptr, L"Quillet Readback Utility");

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Strange replies from the meter, through the real utility: each case ends in
+# its time limit with exit status 0, the record intact, and exactly the result
+# that the reply conversion gives for that reply (empty when it has none).
+#
+# usage: replies.sh UTILITY METER_SIM CASE
+source "$(dirname "$0")/lib.sh"
+fault_init "$1" "$2"
+case=$3
+
+record '1 V' COM5 >"$job/ExtCtrl.dat"
+
+# The meter answers every query with this reply; the job must end within the
+# limit and give the result.
+job_with_reply() {  # reply (meter-sim escapes), time limit, result
+    start_meter meter 5 "$ports" --reading "$1"
+    run_utility "$2"
+    check_job "$3"
+    expect_queries meter 2
+}
+
+every_byte() {  # the escapes for the bytes 0x00 to 0xFF in order
+    local i
+    for i in $(seq 0 255); do printf '\\x%02X' "$i"; done
+}
+
+case $case in
+every_byte)
+    # After the first digit ("0", 0x30) no blank follows: no reading.
+    job_with_reply "$(every_byte)\\r" 10 ''
+    ;;
+every_byte_after_reading)
+    # The tail removal stops at the blank among the bytes, the unit scan takes
+    # the control characters before it (no prefix), and the "-" among the
+    # bytes makes the reading negative.
+    job_with_reply "+1.5 mV $(every_byte)\\r" 10 -1.5V
+    ;;
+long_reply)
+    # 10,000 characters: 9,990 letters in front of the reading.
+    job_with_reply "$(printf 'x%.0s' $(seq 9990))+1.5 V DC\\r" 10 1.5V
+    ;;
+endless_reply)
+    # Never asked, the meter sends its reading over and over at line rate;
+    # wherever the collected text starts, the number read is 5.
+    start_meter meter 5 "$ports" --silent --babble '5 V DC\r'
+    run_utility 30
+    check_job 5V
+    ;;
+endless_without_line_end)
+    # A line that never ends: each wait has a bound, and no reading comes of it.
+    start_meter meter 5 "$ports" --silent --babble '1.5'
+    run_utility 30
+    check_job ''
+    ;;
+one_byte_every_90_ms)
+    # 25 bytes take 2.2 s, beyond the 2 s time-out, yet a byte is waiting at
+    # every look, so each query waits for the whole reply. (No leading "0" CR:
+    # its CR would end the wait as a complete reply of its own.)
+    reply='+000000000001.2345 kOhms\r'
+    record '1000 Ohms' COM5 >"$job/ExtCtrl.dat"
+    start_meter meter 5 "$ports" --reading "$reply" --pieces 25 --piece-gap 0.09
+    run_utility 15
+    check_job 1234.5Ohms
+    expect_queries meter 2
+    awk -v t="$job_seconds" 'BEGIN { exit !(t >= 4.4) }' ||
+        failed "two 2.2 s replies took only $job_seconds s"
+    ;;
+only_line_ends)
+    job_with_reply '\r\r\r\r\r' 10 ''
+    ;;
+exponent_overflow)
+    job_with_reply '1E999 V DC\r' 10 ''
+    ;;
+scaled_overflow)
+    # 1E308 is a double, but times the tera factor it is not.
+    job_with_reply '1E308 TV DC\r' 10 ''
+    ;;
+not_a_number)
+    job_with_reply 'NaN V DC\r' 10 ''
+    ;;
+infinity)
+    job_with_reply 'inf V DC\r' 10 ''
+    ;;
+*) echo "unknown case $case"; exit 2 ;;
+esac
+fault_exit

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# SIGTERM to the real utility in the middle of a job: whenever it comes, the
+# record is either untouched or completely written with the result, never
+# half-written, and nothing else in the directory changes.
+#
+# usage: sigterm.sh UTILITY METER_SIM CASE
+source "$(dirname "$0")/lib.sh"
+fault_init "$1" "$2"
+case=$3
+file=$job/ExtCtrl.dat
+reading='0\r+1.2345 kOhms\r'
+
+record '1000 Ohms' COM5 >"$file"
+cp "$file" "$work/original"
+
+utility_pid() {  # the utility itself: the child of the timeout that runs it
+    local children _
+    for _ in $(seq 500); do
+        children=$(cat "/proc/$job_pid/task/$job_pid/children" 2>/dev/null || true)
+        [[ -n $children ]] && { echo "${children%% *}"; return; }
+        sleep 0.01
+    done
+}
+
+terminate() {  # sends SIGTERM to the running utility, if it still runs
+    kill -TERM "$1" 2>/dev/null || true
+}
+
+case $case in
+first_query | second_query)
+    # The meter takes a second over each reply; the signal comes while the
+    # utility waits for it.
+    start_meter meter 5 "$ports" --reading "$reading" --delay 1
+    start_utility 10
+    pid=$(utility_pid)
+    wait_for_queries meter "$([[ $case == first_query ]] && echo 1 || echo 2)"
+    sleep 0.2
+    terminate "$pid"
+    finish_utility 143
+    ((job_status == 143)) || failed "the utility was not ended by the signal"
+    check_untouched
+    ;;
+around_write_back)
+    # The meter answers at once. A first job measures how long a whole job
+    # takes; the following jobs get the signal at 2 ms steps through the last
+    # 60 ms of that time (counted from their start), so that some end before the
+    # write-back, some after it, and any that meet it inside show.
+    start_meter meter 5 "$ports" --reading "$reading"
+    run_utility 10
+    check_job 1234.5Ohms
+    whole=$job_seconds
+    cp "$file" "$work/written"
+    mkfifo "$work/never"
+    exec {never}<>"$work/never"  # read -t on it: a pause without a new process
+    untouched=0 written=0
+    for step in $(seq 0 29); do
+        cp "$work/original" "$file"
+        at=$(awk -v w="$whole" -v s="$step" 'BEGIN { printf "%.3f", w - 0.06 + s * 0.002 }')
+        start_utility 10
+        pid=$(utility_pid)
+        left=$(awk -v at="$at" -v a="$job_start" -v b="$EPOCHREALTIME" 'BEGIN { d = at - (b - a); printf "%.3f", (d > 0 ? d : 0) }')
+        read -t "$left" -u "$never" || true
+        terminate "$pid"
+        finish_utility 0 143
+        if cmp -s "$file" "$work/original"; then
+            untouched=$((untouched + 1))
+        elif cmp -s "$file" "$work/written"; then
+            written=$((written + 1))
+        else
+            failed "signal at $at s left a record that is neither the old nor the new one"
+            od -A d -c "$file" | head -20
+        fi
+    done
+    echo "after the signal: $untouched records untouched, $written written"
+    ;;
+*) echo "unknown case $case"; exit 2 ;;
+esac
+fault_exit
