@@ -44,7 +44,7 @@ public:
 
 private:
     void Note(const char* repaint) const {
-        std::ofstream("repaints.txt", std::ios::app) << repaint << "\n";
+        std::ofstream("repaints.txt", std::ios::binary | std::ios::app) << repaint << "\n";
         if (failing_) throw std::runtime_error("repaint failed");
     }
 
