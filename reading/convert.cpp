@@ -60,15 +60,15 @@ std::string ConvertReply(std::string_view reply, std::string_view targetText) {
         throw ConversionError("reply has no blank before its unit");
     }
     const std::string_view replyUnit = reply.substr(blank + 1);
-    const std::string_view numberText = reply.substr(0, blank + 1);
-    const std::string number = ValueText(LeadingValue(numberText));
+    const LeadingNumber leading = ReadLeadingNumber(reply.substr(0, blank + 1));
+    const std::string number = ValueText(leading.Value);
 
     // The sign is taken from the whole reply as received: any "-" makes the
     // result negative, except the sign of the exponent of the number read above
     // (1.5E-03 is small, not negative). The number itself is read without its
     // sign and stays non-negative through both scalings.
     const auto minusCount = std::count(received.begin(), received.end(), '-');
-    const bool negative = minusCount > (LeadingExponentIsNegative(numberText) ? 1 : 0);
+    const bool negative = minusCount > (leading.NegativeExponent ? 1 : 0);
 
     // Into the base unit.
     const std::string baseText =

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <string>
 #include <system_error>
-#include <utility>
 
 namespace reading {
 namespace {
@@ -96,23 +95,6 @@ double DecimalValue(std::string_view text, bool* negativeExponentRead) {
     return value;
 }
 
-// LeadingValue, and whether the number it reads has an exponent with a minus
-// sign.
-std::pair<double, bool> ScanLeadingNumber(std::string_view text) {
-    std::string compact;
-    for (char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n') compact += c;
-    }
-    if (compact.size() >= 2 && compact[0] == '&') {
-        const std::string_view digits = std::string_view(compact).substr(2);
-        if (compact[1] == 'H' || compact[1] == 'h') return {WholeNumber(digits, 16), false};
-        if (compact[1] == 'O' || compact[1] == 'o') return {WholeNumber(digits, 8), false};
-    }
-    bool negativeExponent = false;
-    const double value = DecimalValue(compact, &negativeExponent);
-    return {value, negativeExponent};
-}
-
 }  // namespace
 
 bool IsDigit(char c) {
@@ -129,12 +111,23 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
-double LeadingValue(std::string_view text) {
-    return ScanLeadingNumber(text).first;
+LeadingNumber ReadLeadingNumber(std::string_view text) {
+    std::string compact;
+    for (char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n') compact += c;
+    }
+    if (compact.size() >= 2 && compact[0] == '&') {
+        const std::string_view digits = std::string_view(compact).substr(2);
+        if (compact[1] == 'H' || compact[1] == 'h') return {WholeNumber(digits, 16), false};
+        if (compact[1] == 'O' || compact[1] == 'o') return {WholeNumber(digits, 8), false};
+    }
+    bool negativeExponent = false;
+    const double value = DecimalValue(compact, &negativeExponent);
+    return {value, negativeExponent};
 }
 
-bool LeadingExponentIsNegative(std::string_view text) {
-    return ScanLeadingNumber(text).second;
+double LeadingValue(std::string_view text) {
+    return ReadLeadingNumber(text).Value;
 }
 
 std::string ValueText(double value) {

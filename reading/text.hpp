@@ -37,9 +37,13 @@ std::string Trim(std::string_view text);
 // for a double.
 double LeadingValue(std::string_view text);
 
-// Whether the number that LeadingValue reads from the text has an exponent with
-// a minus sign ("1.5E-03 V" yes; "-1.5E+03", "1.5E-" and "1.5 V-" no).
-bool LeadingExponentIsNegative(std::string_view text);
+// The number LeadingValue reads, and whether it has an exponent with a minus
+// sign ("1.5E-03 V" yes; "-1.5E+03", "1.5E-" and "1.5 V-" no).
+struct LeadingNumber {
+    double Value = 0;
+    bool NegativeExponent = false;
+};
+LeadingNumber ReadLeadingNumber(std::string_view text);
 
 // The standard text form of a double: at most 15 significant digits, trailing
 // zeros of the fraction dropped, fixed notation for decimal exponents -4 to 14,
