@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iostream>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -44,9 +46,16 @@ void Main() {
         Step([] { ui::MainForm().Repaint(); });
     }
 
-    Step([&] { WriteResultBack(resultText); });
+    std::optional<std::string> notWritten = "the write-back did not run";
+    Step([&] { notWritten = WriteResultBack(resultText); });
 
-    // Ending the process closes what is open and takes the window with it.
+    // Ending the process closes what is open and takes the window with it. A
+    // result that did not reach the record ends with status 1: the record still
+    // holds an earlier result, which the host must not take for this job's.
+    if (notWritten) {
+        std::cerr << "quillet-reading-utility: the result was not written: " << *notWritten << "\n";
+        std::exit(1);
+    }
     std::exit(0);
 }
 

@@ -7,8 +7,10 @@
 namespace CalMod {
 
 // Runs the job: read ExtCtrl.dat, show the status window, select the port,
-// take the reading, report it, write it back, and end the process (status 0).
-// Every step stands alone: a failing step is skipped silently.
+// take the reading, report it, write it back, and end the process. Every step
+// stands alone: a failing step is skipped silently. The exit status is 0 when
+// the result text was written into the record, 1 (with one line on standard
+// error naming the file and the reason) when it was not.
 [[noreturn]] void Main();
 
 // The serial port number named by a port name such as COM12: the number that

@@ -22,8 +22,10 @@ utility there. The utility shows a small status window, asks the meter on
 that port for a reading with "QM" twice, converts the second reply into the
 target's unit, writes the result text back into the record and exits.
 
-A failed reading leaves the result empty and shows "Settling..."; nothing else
-is reported. quillet-port-check COM<N> shows why a port gives no reading.
+A failed reading leaves the result empty and shows "Settling...";
+quillet-port-check COM<N> shows why a port gives no reading. The exit status
+is 0 when the result was written into the record, 1 when it was not (the
+reason then goes to standard error, and the record stays as it was).
 
 Port COM<N> opens $XDG_CONFIG_HOME/quillet/ports/COM<N> (default
 ~/.config/quillet/ports), else <dir>/quillet/ports/COM<N> for each directory

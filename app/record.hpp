@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -72,7 +73,10 @@ void ReadJob();
 
 // Puts the result text into JobRec (spaces-filled or cut to 20), sets Number14
 // and Number15 to 0, and writes JobRec over record 1. Bytes beyond the record
-// stay as they are. Failures are skipped silently.
-void WriteResultBack(std::string_view resultText);
+// stay as they are. Only a file that ReadJob read (or created) is written: the
+// record then changes in its result fields alone. Returns why the result did
+// not reach the file (naming the file and the system's reason), or nothing
+// when it did; a write that fails part-way puts back the bytes it overwrote.
+[[nodiscard]] std::optional<std::string> WriteResultBack(std::string_view resultText);
 
 }  // namespace CalMod

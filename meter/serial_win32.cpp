@@ -2,9 +2,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 
+#include "meter/clock.hpp"
 #include "meter/serial_control.hpp"
 
 namespace meter {
@@ -203,7 +203,7 @@ int Win32SerialControl::InBufferCount() {
 void Win32SerialControl::Output(std::string_view text) {
     RequireOpen();
     // The write time-out bounds each call; the deadline bounds them together.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(OutputWaitMs);
+    const double deadline = SteadyClock().Now() + OutputWaitMs / 1000.0;
     while (!text.empty()) {
         DWORD written = 0;
         const DWORD size = static_cast<DWORD>(std::min<std::size_t>(text.size(), MAXDWORD));
@@ -211,7 +211,7 @@ void Win32SerialControl::Output(std::string_view text) {
             throw SerialError(ErrorText(path_, "write", GetLastError()));
         }
         text.remove_prefix(written);
-        if (!text.empty() && std::chrono::steady_clock::now() >= deadline) {
+        if (!text.empty() && SteadyClock().Now() >= deadline) {
             throw SerialError(path_ + ": write: the device took no more bytes within " +
                               std::to_string(OutputWaitMs) + " ms");
         }

@@ -22,10 +22,21 @@ double Finite(double value) {
     return value;
 }
 
+// The number as it goes into the result: whole when it fits the room the
+// record leaves it, otherwise with as many significant digits as fit, rounded
+// and with its exponent whole. A number never loses a character to the cut.
+std::string Fitted(const std::string& number, std::size_t room) {
+    if (number.size() <= room) return number;
+    const double value = TextValue(number);
+    int digits = SignificantDigits - 1;
+    std::string shorter = ValueText(value, digits);
+    while (shorter.size() > room && digits > 1) shorter = ValueText(value, --digits);
+    return shorter;
+}
+
 }  // namespace
 
-std::string ConvertReply(std::string_view reply, std::string_view targetText) {
-    if (reply.empty()) return {};
+ReplyReading ReadReply(std::string_view reply) {
     const std::string_view received = reply;
 
     // The meter may put "0" and CR in front of its reading.
@@ -59,32 +70,46 @@ std::string ConvertReply(std::string_view reply, std::string_view targetText) {
     if (blank == std::string_view::npos) {
         throw ConversionError("reply has no blank before its unit");
     }
-    const std::string_view replyUnit = reply.substr(blank + 1);
-    const LeadingNumber leading = ReadLeadingNumber(reply.substr(0, blank + 1));
-    const std::string number = ValueText(leading.Value);
+    const std::string_view numberPart = reply.substr(0, blank + 1);
+    const LeadingNumber leading = ReadLeadingNumber(numberPart);
+
+    // In a reading only blanks follow the number up to its unit. Anything else
+    // there (a second reply glued to a partial one, a corrupted digit, a line
+    // caught in the middle) means the number read is not the meter's reading.
+    if (numberPart.find_first_not_of(" \t\n", leading.Length) != std::string_view::npos) {
+        throw ConversionError("reply holds more than one number before its unit");
+    }
 
     // The sign is taken from the whole reply as received: any "-" makes the
     // result negative, except the sign of the exponent of the number read above
     // (1.5E-03 is small, not negative). The number itself is read without its
     // sign and stays non-negative through both scalings.
     const auto minusCount = std::count(received.begin(), received.end(), '-');
-    const bool negative = minusCount > (leading.NegativeExponent ? 1 : 0);
+    return {.Negative = minusCount > (leading.NegativeExponent ? 1 : 0),
+            .Number = ValueText(leading.Value),
+            .Unit = std::string(reply.substr(blank + 1))};
+}
 
-    // Into the base unit.
-    const std::string baseText =
-        NormalisedText(Finite(TextValue(number) * SingleFactor(replyUnit)));
-
-    // The job's unit is the run of unit characters at the end of its target text;
-    // a blank, a mark such as "/" or ".", or a digit ends it.
+std::string_view TargetUnit(std::string_view targetText) {
+    // A blank, a mark such as "/" or ".", or a digit ends the unit.
     std::size_t unitStart = targetText.size();
     while (unitStart > 0 && IsUnitChar(targetText[unitStart - 1])) --unitStart;
-    const std::string_view targetUnit = targetText.substr(unitStart);
+    return targetText.substr(unitStart);
+}
 
-    // Into the job's unit.
+std::string ConvertReply(std::string_view reply, std::string_view targetText) {
+    if (reply.empty()) return {};
+    const ReplyReading reading = ReadReply(reply);
+
+    // Into the base unit, then into the job's unit.
+    const std::string baseText =
+        NormalisedText(Finite(TextValue(reading.Number) * SingleFactor(reading.Unit)));
+    const std::string_view targetUnit = TargetUnit(targetText);
     const std::string valueText =
         NormalisedText(Finite(TextValue(baseText) / SingleFactor(targetUnit)));
 
-    return (negative ? "-" : "") + valueText + std::string(targetUnit);
+    const std::string sign = reading.Negative ? "-" : "";
+    return sign + Fitted(valueText, ResultFieldWidth - sign.size()) + std::string(targetUnit);
 }
 
 }  // namespace reading

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace reading {
 namespace {
@@ -18,12 +19,13 @@ int HexDigitValue(char c) {
     return -1;
 }
 
-// The whole number written by the leading digits of the given base; 0 without
-// digits. Exact up to 2^53, as close as a double allows beyond.
-double WholeNumber(std::string_view digits, int base) {
+// The whole number written by the leading digits of the given base (0 without
+// digits), and how many digits that is. Exact up to 2^53, as close as a double
+// allows beyond.
+double WholeNumber(std::string_view digits, int base, std::size_t& length) {
     double value = 0;
-    for (char c : digits) {
-        const int digit = HexDigitValue(c);
+    for (length = 0; length < digits.size(); ++length) {
+        const int digit = HexDigitValue(digits[length]);
         if (digit < 0 || digit >= base) break;
         value = value * base + digit;
     }
@@ -32,10 +34,10 @@ double WholeNumber(std::string_view digits, int base) {
 }
 
 // The decimal number at the start of a text that holds no blanks, tabs or line
-// feeds any more: sign, digits with at most one full stop, exponent.
-// *negativeExponentRead tells whether the number read has an exponent with a minus
-// sign.
-double DecimalValue(std::string_view text, bool* negativeExponentRead) {
+// feeds any more: sign, digits with at most one full stop, exponent. Sets
+// whether that number has an exponent with a minus sign and how many
+// characters it takes up (0 without digits).
+double DecimalValue(std::string_view text, bool& negativeExponentRead, std::size_t& length) {
     std::size_t end = 0;
     const bool negative = end < text.size() && text[end] == '-';
     if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
@@ -62,6 +64,7 @@ double DecimalValue(std::string_view text, bool* negativeExponentRead) {
         }
     }
     if (!anyDigit) return 0;
+    length = end;
 
     // The number in the form that std::from_chars reads: no plus sign in front,
     // the exponent letter as "e". An exponent letter without digits ends the
@@ -82,7 +85,8 @@ double DecimalValue(std::string_view text, bool* negativeExponentRead) {
             number += negativeExponent ? "e-" : "e";
             number.append(text.substr(digitsStart, next - digitsStart));
             if (negativeExponent) exponent = -exponent;
-            *negativeExponentRead = negativeExponent;
+            negativeExponentRead = negativeExponent;
+            length = next;
         }
     }
 
@@ -112,31 +116,41 @@ std::string Trim(std::string_view text) {
 }
 
 LeadingNumber ReadLeadingNumber(std::string_view text) {
+    // The text without the blanks, tabs and line feeds the number may hold,
+    // and where each of its characters stood.
     std::string compact;
-    for (char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n') compact += c;
+    std::vector<std::size_t> origin;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t' || c == '\n') continue;
+        compact += c;
+        origin.push_back(i);
     }
-    if (compact.size() >= 2 && compact[0] == '&') {
-        const std::string_view digits = std::string_view(compact).substr(2);
-        if (compact[1] == 'H' || compact[1] == 'h') return {WholeNumber(digits, 16), false};
-        if (compact[1] == 'O' || compact[1] == 'o') return {WholeNumber(digits, 8), false};
+    LeadingNumber number;
+    std::size_t length = 0;
+    if (compact.size() >= 2 && compact[0] == '&' &&
+        std::string_view("HhOo").find(compact[1]) != std::string_view::npos) {
+        const int base = compact[1] == 'H' || compact[1] == 'h' ? 16 : 8;
+        number.Value = WholeNumber(std::string_view(compact).substr(2), base, length);
+        if (length > 0) length += 2;
+    } else {
+        number.Value = DecimalValue(compact, number.NegativeExponent, length);
     }
-    bool negativeExponent = false;
-    const double value = DecimalValue(compact, &negativeExponent);
-    return {value, negativeExponent};
+    number.Length = length == 0 ? 0 : origin[length - 1] + 1;
+    return number;
 }
 
 double LeadingValue(std::string_view text) {
     return ReadLeadingNumber(text).Value;
 }
 
-std::string ValueText(double value) {
+std::string ValueText(double value, int digits) {
     if (!std::isfinite(value)) throw ConversionError("value is not finite");
-    // std::to_chars is locale-independent; general format with precision 15 is
-    // the form of printf's "%.15g" in the C locale.
+    // std::to_chars is locale-independent; general format with a precision is
+    // the form of printf's "%.*g" in the C locale.
     std::array<char, 32> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::general, 15);
+                                      std::chars_format::general, digits);
     std::string text(buffer.data(), result.ptr);
     if (const std::size_t e = text.find('e'); e != std::string::npos) text[e] = 'E';
     return text;

@@ -8,6 +8,7 @@
 // the display converts to Unicode (ui/display_text.hpp).
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,19 +38,25 @@ std::string Trim(std::string_view text);
 // for a double.
 double LeadingValue(std::string_view text);
 
-// The number LeadingValue reads, and whether it has an exponent with a minus
-// sign ("1.5E-03 V" yes; "-1.5E+03", "1.5E-" and "1.5 V-" no).
+// The number LeadingValue reads, whether it has an exponent with a minus sign
+// ("1.5E-03 V" yes; "-1.5E+03", "1.5E-" and "1.5 V-" no), and how many
+// characters of the text it takes up, blanks inside it included ("1 2.5 V"
+// gives 5; 0 when the text holds no number).
 struct LeadingNumber {
     double Value = 0;
     bool NegativeExponent = false;
+    std::size_t Length = 0;
 };
 LeadingNumber ReadLeadingNumber(std::string_view text);
 
-// The standard text form of a double: at most 15 significant digits, trailing
-// zeros of the fraction dropped, fixed notation for decimal exponents -4 to 14,
-// otherwise exponent notation (1E-05, 1.5E+15). Full stop as separator,
-// whatever the locale. Throws ConversionError for a value that is not finite.
-std::string ValueText(double value);
+inline constexpr int SignificantDigits = 15;
+
+// The standard text form of a double: at most 15 significant digits (or as
+// many as asked for, rounded), trailing zeros of the fraction dropped, fixed
+// notation for decimal exponents -4 to 14 (-4 to digits - 1), otherwise
+// exponent notation (1E-05, 1.5E+15). Full stop as separator, whatever the
+// locale. Throws ConversionError for a value that is not finite.
+std::string ValueText(double value, int digits = SignificantDigits);
 
 // Reads a text of the form ValueText writes. Throws ConversionError (type
 // mismatch) on a text that is no number.

@@ -148,7 +148,7 @@ TEST_F(ExchangeFile, WriteBackStoresResultZeroesNumbersKeepsEverythingElse) {
 
     ReadJob();
     TargetText = " 1000 ";  // the job field may change during the run; the file must not
-    WriteResultBack("1234.5Ohms");
+    EXPECT_EQ(WriteResultBack("1234.5Ohms"), std::nullopt);
 
     const Bytes after = ReadFile();
     ASSERT_EQ(after.size(), RecordLength);
@@ -166,7 +166,7 @@ TEST_F(ExchangeFile, ResultTextIsCutOrFilledToTwentyCharacters) {
     for (const auto& [result, stored] : cases) {
         WriteFile(PatternRecord());
         ReadJob();
-        WriteResultBack(result);
+        EXPECT_EQ(WriteResultBack(result), std::nullopt);
         const Bytes after = ReadFile();
         EXPECT_EQ(std::string(after.begin() + 140, after.begin() + 160), stored) << result;
     }
@@ -178,7 +178,7 @@ TEST_F(ExchangeFile, BytesBeyondTheRecordStayAsTheyWere) {
     before.insert(before.end(), tail.begin(), tail.end());
     WriteFile(before);
     ReadJob();
-    WriteResultBack("1V");
+    EXPECT_EQ(WriteResultBack("1V"), std::nullopt);
     const Bytes after = ReadFile();
     ASSERT_EQ(after.size(), before.size());
     ExpectUntouchedFieldsEqual(before, after);
@@ -192,7 +192,7 @@ TEST_F(ExchangeFile, MissingFileIsCreatedAndGetsAZeroRecordWithTheResult) {
     EXPECT_EQ(TargetText, std::string(20, '\0'));
     EXPECT_EQ(PortName, std::string(5, '\0'));
 
-    WriteResultBack("");
+    EXPECT_EQ(WriteResultBack(""), std::nullopt);
     Bytes expected(RecordLength, 0);
     std::fill(expected.begin() + 140, expected.begin() + 160, ' ');
     EXPECT_EQ(ReadFile(), expected);
@@ -203,7 +203,7 @@ TEST_F(ExchangeFile, ShortFileGivesZeroFieldsForWhatItLacks) {
     WriteFile(before);
     ReadJob();
     EXPECT_EQ(TargetText, std::string(10, 'a') + std::string(10, '\0'));
-    WriteResultBack("5V");
+    EXPECT_EQ(WriteResultBack("5V"), std::nullopt);
     const Bytes after = ReadFile();
     ASSERT_EQ(after.size(), RecordLength);
     EXPECT_EQ(Bytes(after.begin(), after.begin() + 50), before);
@@ -229,7 +229,7 @@ TEST_F(ExchangeFile, FifoIsNeitherReadNorWrittenAndNeverBlocks) {
     ExpectEndsAtOnce("the read", ReadJob);
     EXPECT_EQ(JobRec, ExtCtrlRec{});
     EXPECT_EQ(PortName, std::string(5, '\0'));
-    ExpectEndsAtOnce("the write-back", [] { WriteResultBack("1V"); });
+    ExpectEndsAtOnce("the write-back", [] { EXPECT_TRUE(WriteResultBack("1V")); });
     EXPECT_TRUE(fs::is_fifo(ExchangeFileName));
 }
 #endif
@@ -239,9 +239,18 @@ TEST_F(ExchangeFile, UnopenableFileIsSkippedSilently) {
     ASSERT_NO_THROW(ReadJob());
     EXPECT_EQ(JobRec, ExtCtrlRec{});
     EXPECT_EQ(TargetText, std::string(20, '\0'));
-    ASSERT_NO_THROW(WriteResultBack("1V"));
+    const auto notWritten = WriteResultBack("1V");
+    ASSERT_TRUE(notWritten);
+    EXPECT_NE(notWritten->find("ExtCtrl.dat: not a regular file"), std::string::npos) << *notWritten;
     EXPECT_EQ(FieldView(JobRec.ResultText), "1V" + std::string(18, ' '));  // changed in memory only
     EXPECT_TRUE(fs::is_directory(ExchangeFileName));
+
+    // A record that turns up after the read is not the one the job read: it
+    // is not written either.
+    fs::remove(ExchangeFileName);
+    WriteFile(PatternRecord());
+    EXPECT_TRUE(WriteResultBack("1V"));
+    EXPECT_EQ(ReadFile(), PatternRecord());
 }
 
 }  // namespace

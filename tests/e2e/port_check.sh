@@ -51,7 +51,21 @@ reading)  # through the station map; stale bytes are shown and discarded
     expect '^ +first byte after 0\.[0-9]{2} s, CR after 0\.[0-9]{2} s'
     expect '^Conversion: .* into "1000 Ohms" gives "1234\.5Ohms"$'
     expect '^Result: +a reading$'
+    ! grep -q '^Warning' "$work/out" || { echo "a warning for Ohms into Ohms"; fail=1; }
     [[ $(queries) == 2 ]] || { echo "meter got $(queries) queries"; fail=1; }
+    ;;
+unit_mismatch)  # kOhms for a job in mV: converted, with a warning; --unit trimmed
+    start_meter "$user_ports" --reading '0\r+1.2345 kOhms\r'
+    run 0 COM5 --unit "  10.000 mV "
+    expect '^Conversion: .* into "10\.000 mV" gives "[0-9.]+mV"$'
+    expect '^Warning: +the meter gives a resistance \("kOhm"\), the job asks for a voltage \("mV"\)'
+    ;;
+line_fails)  # the meter goes away while the first query waits for it
+    start_meter "$user_ports" --delay 3
+    (sleep 0.5 && kill "$sim_pid") &
+    run 5 COM5
+    expect '^Line: +.*/COM5: (count waiting bytes|read): '
+    expect '^Result: +the port opened, but the exchange with the meter failed'
     ;;
 slow_meter)  # the times show how long the meter takes
     start_meter "$user_ports" --reading '1.5 V DC\r' --delay 0.6

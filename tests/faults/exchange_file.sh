@@ -48,7 +48,18 @@ hundred_thousand_bytes)
     check_job 1234.5Ohms
     [[ $(stat -c %s "$file") == 100000 ]] || failed "the file is not 100,000 bytes long"
     ;;
+write_fails_part_way|short_file_write_fails)
+    # Files may grow to 150 bytes only (SIGXFSZ ignored, so the write reports
+    # it): the write-back stops inside the record, puts back what it
+    # overwrote, gives a file that it lengthened its old length, ends with 1.
+    record '1000 Ohms' COM5 >"$file"
+    [[ $case == short_file_write_fails ]] && truncate -s 100 "$file"
+    job_exit=1
+    run_utility 10 bash -c 'trap "" XFSZ; exec prlimit --fsize=150 "$@"' limited
+    check_untouched
+    check_not_written 'write: File too large'
+    ;;
 *) echo "unknown case $case"; exit 2 ;;
 esac
-expect_queries com5 "$( [[ $case == empty || $case == one_byte ]] && echo 0 || echo 2)"
+expect_queries com5 "$( [[ $case =~ ^(empty|one_byte|short_file_write_fails)$ ]] && echo 0 || echo 2)"
 fault_exit

@@ -4,13 +4,15 @@
 # written: the job runs on the zero record (port COM1, the base unit), never
 # blocks on it, and leaves it as it was. A record the user may read but not
 # write is read (its port and unit are used) and stays byte for byte as it
-# was, the write-back being refused.
+# was, the write-back being refused. Each ends with exit status 1 and says why
+# on standard error: the result did not reach the host.
 #
 # usage: exchange_file_kinds.sh UTILITY METER_SIM CASE
 source "$(dirname "$0")/lib.sh"
 fault_init "$1" "$2"
 case=$3
 file=$job/ExtCtrl.dat
+job_exit=1
 
 case $case in
 fifo)
@@ -18,6 +20,7 @@ fifo)
     mkfifo "$file"
     run_utility 5
     check_status 9900
+    check_not_written 'not a regular file'
     [[ -p $file ]] || failed "ExtCtrl.dat is no longer a FIFO"
     ;;
 directory)
@@ -26,6 +29,7 @@ directory)
     printf 'inside' >"$file/kept"
     run_utility 5
     check_status 9900
+    check_not_written 'not a regular file'
     [[ $(cat "$file/kept") == inside ]] || failed "the directory's file changed"
     ;;
 read_only)
@@ -51,6 +55,7 @@ read_only)
     start_meter com5 5 "$ports" --reading '0\r+1.2345 kOhms\r'
     run_utility 5 "${run_as[@]}"
     check_status 1.2345kOhms
+    check_not_written 'open: Permission denied'
     check_untouched
     expect_queries com1 0
     ;;

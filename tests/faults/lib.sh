@@ -2,7 +2,8 @@
 # directories with a prepared ExtCtrl.dat, meters on pseudo terminals, the real
 # utility run headless under a time limit, and the checks every fault case
 # makes:
-#   - the utility ends with exit status 0 within the case's time limit;
+#   - the utility ends within the case's time limit with exit status 0, or 1
+#     where the case expects the result not to be written (job_exit=1);
 #   - ExtCtrl.dat holds what it held before, apart from ResultText (the result
 #     filled up with spaces) and Number14/Number15 (0), extended with zero
 #     bytes to one whole record when it was shorter, and bytes from offset 215
@@ -20,7 +21,7 @@ fault_init() {  # UTILITY METER_SIM
     work=$(mktemp -d)
     chmod 755 "$work"
     pids=() run_as=()
-    fail=0
+    fail=0 job_exit=0
     trap fault_cleanup EXIT
     export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/station
     ports=$XDG_CONFIG_HOME/quillet/ports
@@ -177,7 +178,7 @@ start_utility() {  # time limit in seconds, then optionally a command to run it 
 }
 
 finish_utility() {  # [accepted exit statuses...]: checks status, time and directory; sets job_seconds
-    local status=0 accepted=("${@:-0}")
+    local status=0 accepted=("${@:-$job_exit}")
     wait "$job_pid" || status=$?
     job_status=$status
     job_seconds=$(awk -v a="$job_start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", b - a }')
@@ -210,6 +211,12 @@ check_status() {  # result text, empty for a failed reading
         expected=$'Reading from 189...\n\nSettling...'
     fi
     [[ $(cat "$job.out") == "$expected" ]] || failed "status output is not the one for result \"$1\""
+}
+
+check_not_written() {  # reason: the one line on standard error of a result not written
+    local want
+    want="quillet-reading-utility: the result was not written: $(realpath "$job")/ExtCtrl.dat: $1"
+    [[ $(cat "$job.err") == "$want" ]] || failed "standard error is not: $want"
 }
 
 check_job() {  # result text: the status lines and the record of a job with that result

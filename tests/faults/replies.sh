@@ -31,20 +31,20 @@ every_byte)
     ;;
 every_byte_after_reading)
     # The tail removal stops at the blank among the bytes, the unit scan takes
-    # the control characters before it (no prefix), and the "-" among the
-    # bytes makes the reading negative.
-    job_with_reply "+1.5 mV $(every_byte)\\r" 10 -1.5V
+    # the control characters before it, and "mV" stands between the number and
+    # that unit: not a reading.
+    job_with_reply "+1.5 mV $(every_byte)\\r" 10 ''
     ;;
 long_reply)
     # 10,000 characters: 9,990 letters in front of the reading.
     job_with_reply "$(printf 'x%.0s' $(seq 9990))+1.5 V DC\\r" 10 1.5V
     ;;
 endless_reply)
-    # Never asked, the meter sends its reading over and over at line rate;
-    # wherever the collected text starts, the number read is 5.
+    # Never asked, the meter sends its reading over and over at line rate: the
+    # text collected holds several lines run together, which is not a reading.
     start_meter meter 5 "$ports" --silent --babble '5 V DC\r'
     run_utility 30
-    check_job 5V
+    check_job ''
     ;;
 endless_without_line_end)
     # A line that never ends: each wait has a bound, and no reading comes of it.

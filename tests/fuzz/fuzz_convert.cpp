@@ -45,6 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(number.ends_with(unit));
     number.remove_suffix(unit.size());
 
+    // Sign and number always fit the record's result field whole.
+    FUZZ_CHECK(number.size() <= reading::ResultFieldWidth);
+
     // Only a reply with a "-" in it gives a negative result.
     if (number.starts_with('-')) {
         FUZZ_CHECK(reply.find('-') != std::string_view::npos);

@@ -56,10 +56,14 @@ TEST(ConvertReply, ResultText) {
         {"0\r1.5 e -3 V DC\r", "1 V", "0.0015V"},
         {"-1.5E-03 V DC\r", "1 V", "-0.0015V"},
         {"1.5E-03 V D-C\r", "1 V", "-0.0015V"},
-        {"1.5E- V DC\r", "1 V", "-1.5V"},  // no exponent digits: the "-" is no exponent sign
         // The single-precision factors show when the prefixes differ.
         {"12.345 V DC\r", "mV", "12344.999413644mV"},
         {"2.5 uFarads\r", "nF", "2500.00006439294nF"},
+        // Sign and number beyond the record's 20 characters: fewer digits, rounded.
+        {"-0.012 mV DC\r", "0.000 V", "-1.2000000569969E-05V"},
+        {"-12.345 uV DC\r", "1 V", "-1.2344999968832E-05V"},
+        {"-0.000123456789012347 V DC\r", "1 V", "-0.00012345678901235V"},
+        {"1.2345678901234E-80 aV DC\r", "1 TV", "1.2345679517403E-110TV"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply + " / " + c.target);
@@ -86,6 +90,12 @@ TEST(ConvertReply, ReplyThatCannotBeConvertedIsAFailure) {
         {"1E999 V DC\r", "1 V"},      // number too large for a double
         {"1E308 TOhms\r", "1 Ohms"},  // product overflows
         {"1E300 V DC\r", "1 aV"},     // quotient overflows
+        // Anything but blanks between the number and its unit: not a reading.
+        {"1.5E- V DC\r", "1 V"},
+        {"0\r+10\r+1.2345 kOhms\r", "1 Ohms"},  // a partial reply completed on the retry
+        {"+12.3?5 V DC\r", "1 V"},
+        {"345 V DC\r12.345 V DC\r", "1 V"},
+        {"+1.5 mV \x01\x02 -\x7F\xFF\r", "1 V"},  // garbage after a reading
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply);

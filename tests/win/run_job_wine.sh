@@ -19,6 +19,9 @@
 #   --high-bytes          every field the utility does not write holds bytes
 #                         above 127
 #   --no-file             no ExtCtrl.dat: the job runs on an all-zero record
+#   --directory           ExtCtrl.dat is a directory: the job runs on the zero
+#                         record and must end with exit status 1, say why on
+#                         standard error and leave the directory as it was
 #   --linux UTILITY       run the same job with the Linux utility as well and
 #                         require byte-identical records
 #   --during COMMAND      run COMMAND (through bash) while the utility runs,
@@ -45,7 +48,7 @@ shift 2
 export WINEDEBUG=-all
 
 reading='0\r+1.2345 kOhms\r' silent=0 target='1000 Ohms' port_name=COM5 publish=5
-expect_result='' expect_queries='' maps=() delay=0 high=0 no_file=0 linux=''
+expect_result='' expect_queries='' maps=() delay=0 high=0 no_file=0 directory=0 linux=''
 during='' wait_s=1 sim_extra=() inspector='' language='' acp=''
 here=$(dirname "$(realpath "$0")")
 while (($#)); do
@@ -62,6 +65,7 @@ while (($#)); do
         --sim-arg) sim_extra+=("$2"); shift 2 ;;
         --high-bytes) high=1; shift ;;
         --no-file) no_file=1; shift ;;
+        --directory) directory=1; shift ;;
         --linux) linux=$(realpath "$2"); shift 2 ;;
         --during) during=$2; shift 2 ;;
         --wait) wait_s=$2; shift 2 ;;
@@ -136,8 +140,9 @@ make_record() {
     number_field 15 19
     field 5 "$port_name"
 }
-if ((no_file)); then
+if ((no_file || directory)); then
     head -c 215 /dev/zero >"$work/sent.dat"
+    ((directory)) && mkdir "$work/job/ExtCtrl.dat" && : >"$work/job/ExtCtrl.dat/kept"
 else
     make_record >"$work/sent.dat"
     cp "$work/sent.dat" "$work/job/ExtCtrl.dat"
@@ -187,8 +192,12 @@ if [[ -n $during ]]; then
 fi
 wait "$utility_pid" || status=$?
 
-if ((status != 0)); then echo "the utility exited with $status"; cat "$work/wine.err"; fail=1; fi
-if ! cmp "$work/expected.dat" "$work/job/ExtCtrl.dat"; then
+if ((status != directory)); then echo "the utility exited with $status"; cat "$work/wine.err"; fail=1; fi
+if ((directory)); then
+    [[ -f $work/job/ExtCtrl.dat/kept ]] || { echo "the directory changed"; fail=1; }
+    grep -q 'the result was not written: .*ExtCtrl.dat: not a regular file' "$work/wine.err" ||
+        { echo "standard error does not say why the result was not written"; fail=1; }
+elif ! cmp "$work/expected.dat" "$work/job/ExtCtrl.dat"; then
     echo "--- expected"; od -A d -c "$work/expected.dat"
     echo "--- got"; od -A d -c "$work/job/ExtCtrl.dat" 2>/dev/null || echo "(no file)"
     fail=1

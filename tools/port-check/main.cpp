@@ -1,14 +1,17 @@
 // quillet-port-check: queries a meter exactly as the utility does and reports
 // every step, so that a technician can see why a job ends with "Settling...".
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "meter/query.hpp"
 #include "reading/convert.hpp"
+#include "reading/prefix.hpp"
 #include "reading/text.hpp"
 #include "tools/common/visible.hpp"
 #include "tools/port-check/probe.hpp"
@@ -26,6 +29,7 @@ constexpr int ExitNoReply = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitUnconvertible = 3;
 constexpr int ExitCannotOpen = 4;
+constexpr int ExitLineFailed = 5;
 
 constexpr const char* Usage = R"(Usage: quillet-port-check COM<N> [--unit TEXT]
 Queries the meter on port COM<N> (1 to 255) the way the Quillet Reading
@@ -36,8 +40,11 @@ both "QM" queries with their raw replies (control characters shown as \r, \n,
 and the conversion of the second reply.
 
   --unit TEXT   the job's target text naming the wanted unit, as the host
-                writes it (for example "10.000 mV"); at most 20 characters.
-                Without it the reading is given in the meter's base unit.
+                writes it (for example "10.000 mV"); at most 20 characters,
+                blanks at either end removed as the utility removes them.
+                Without it the reading is given in the meter's base unit. A
+                warning says when the meter's unit names another quantity
+                (kOhms for a job in mV): the utility converts prefixes only.
   --help        show this text and exit
   --version     show the version and exit
 
@@ -47,6 +54,7 @@ Exit status:
   2  bad command line
   3  a reply that cannot be converted
   4  the port cannot be opened
+  5  the port opened, but writing or reading it failed
 )";
 
 struct Options {
@@ -88,8 +96,10 @@ Options ParseCommandLine(int argc, char** argv) {
         }
         if (argument == "--unit") {
             if (i + 1 >= argc) UsageError("--unit needs a text");
-            options.unit = argv[++i];
-            if (options.unit.size() > 20) UsageError("--unit holds at most 20 characters");
+            options.unit = reading::Trim(argv[++i]);
+            if (options.unit.size() > reading::ResultFieldWidth) {
+                UsageError("--unit holds at most 20 characters");
+            }
         } else if (!argument.empty() && argument[0] == '-') {
             UsageError("unknown option '" + argument + "'");
         } else if (havePort) {
@@ -140,6 +150,37 @@ std::string Query(int number, port_check::RecordingSerial& port) {
     return reply;
 }
 
+// The quantity a unit text names, its prefix set aside ("kOhm" and "Ohms" a
+// resistance, "kH" of a reply's "kHz" a frequency); empty when it names none
+// that a meter reads.
+std::string_view Quantity(std::string_view unit) {
+    if (unit.size() > 1 && reading::PrefixFactor(unit) != 1) unit.remove_prefix(1);
+    if (unit.starts_with("Ohm")) return "a resistance";
+    if (unit == "H" || unit.starts_with("Hz")) return "a frequency";
+    if (unit == "F" || unit.starts_with("Farad")) return "a capacitance";
+    if (unit == "V") return "a voltage";
+    if (unit == "A") return "a current";
+    return {};
+}
+
+// A reply whose unit names another quantity than the job's still converts:
+// only the prefixes count. Says so, since the number is then meaningless.
+void WarnOnUnitMismatch(const std::string& reply, const std::string& target) {
+    std::string meterUnit;
+    try {
+        meterUnit = reading::ReadReply(reply).Unit;
+    } catch (const reading::ConversionError&) {
+        return;
+    }
+    const std::string_view jobUnit = reading::TargetUnit(target);
+    const std::string_view meterQuantity = Quantity(meterUnit);
+    const std::string_view jobQuantity = Quantity(jobUnit);
+    if (meterQuantity.empty() || jobQuantity.empty() || meterQuantity == jobQuantity) return;
+    Line("Warning", "the meter gives " + std::string(meterQuantity) + " (" + Visible(meterUnit) +
+                        "), the job asks for " + std::string(jobQuantity) + " (" +
+                        Visible(jobUnit) + "); the utility converts the prefixes only");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -157,6 +198,16 @@ int main(int argc, char** argv) {
         Query(1, port);
         reply = Query(2, port);
     } catch (const meter::SerialError& error) {
+        const auto events = port.TakeEvents();
+        const bool opened = std::any_of(events.begin(), events.end(), [](const auto& event) {
+            return event.kind == port_check::SerialEvent::Kind::Open;
+        });
+        if (opened) {
+            Line("Line", error.what());
+            Line("Result", "the port opened, but the exchange with the meter failed; the utility "
+                           "would show \"Settling...\"");
+            return ExitLineFailed;
+        }
         Line("Open", error.what());
         Line("Result", "the port cannot be opened; the utility would show \"Settling...\"");
         return ExitCannotOpen;
@@ -171,6 +222,7 @@ int main(int argc, char** argv) {
     try {
         const std::string result = reading::ConvertReply(reply, options.unit);
         Line("Conversion", Visible(reply) + " into " + unit + " gives " + Visible(result));
+        WarnOnUnitMismatch(reply, options.unit);
         Line("Result", "a reading");
         return ExitReading;
     } catch (const reading::ConversionError& error) {

@@ -1,3 +1,5 @@
+// The job's clock on POSIX systems: std::chrono::steady_clock, which libstdc++
+// reads from CLOCK_MONOTONIC there.
 #include "meter/clock.hpp"
 
 #include <chrono>
