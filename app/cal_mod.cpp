@@ -34,7 +34,7 @@ void Main() {
     Step([] { ui::MainForm().Repaint(); });
     Step([] { ui::MainForm().Repaint(); });
     Step([] { ui::MainForm().SerCom().SetCommPort(PortNumber(PortName)); });
-    Step([&] { resultText = reading::TakeReading(); });
+    Step([&] { resultText = reading::TakeReading(TargetText); });
 
     if (!resultText.empty()) {
         Step([&] { ui::MainForm().AppendStatus("Reading = " + resultText + "\r\r"); });

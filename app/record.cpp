@@ -24,36 +24,14 @@ namespace {
 constexpr std::size_t ResultWidth = std::tuple_size_v<decltype(ExtCtrlRec::ResultText)>;
 static_assert(ResultWidth == reading::ResultFieldWidth);
 
-// Walks the record's fields in file order; the same walk encodes and decodes,
-// so the layout is written down once.
-template <typename Record, typename Visitor>
-void VisitFields(Record& r, Visitor&& visit) {
-    visit(r.Text1);
-    visit(r.Text2);
-    visit(r.TargetText);
-    visit(r.Text4);
-    visit(r.Text5);
-    visit(r.Text6);
-    visit(r.Text7);
-    visit(r.ResultText);
-    visit(r.Number9);
-    visit(r.Text10);
-    visit(r.Text11);
-    visit(r.Number12);
-    visit(r.Text13);
-    visit(r.Number14);
-    visit(r.Number15);
-    visit(r.PortName);
-}
-
 class Writer {
 public:
     explicit Writer(RecordBytes& out) : out_(out) {}
     template <std::size_t N>
-    void operator()(const TextField<N>& field) {
+    void operator()(const char* /*name*/, const TextField<N>& field) {
         for (char c : field) out_[pos_++] = static_cast<unsigned char>(c);
     }
-    void operator()(std::int16_t number) {
+    void operator()(const char* /*name*/, std::int16_t number) {
         const auto bits = static_cast<std::uint16_t>(number);
         out_[pos_++] = static_cast<unsigned char>(bits & 0xFF);
         out_[pos_++] = static_cast<unsigned char>(bits >> 8);
@@ -68,10 +46,10 @@ class Reader {
 public:
     explicit Reader(std::span<const unsigned char> in) : in_(in) {}
     template <std::size_t N>
-    void operator()(TextField<N>& field) {
+    void operator()(const char* /*name*/, TextField<N>& field) {
         for (char& c : field) c = static_cast<char>(Next());
     }
-    void operator()(std::int16_t& number) {
+    void operator()(const char* /*name*/, std::int16_t& number) {
         const unsigned low = Next();
         const unsigned high = Next();
         number = static_cast<std::int16_t>(static_cast<std::uint16_t>(low | (high << 8)));
@@ -180,13 +158,13 @@ void PutBack(std::fstream& file, const FileAsRead& before) {
 
 RecordBytes EncodeRecord(const ExtCtrlRec& record) {
     RecordBytes bytes{};
-    VisitFields(record, Writer(bytes));
+    ForEachField(record, Writer(bytes));
     return bytes;
 }
 
 ExtCtrlRec DecodeRecord(std::span<const unsigned char> bytes) {
     ExtCtrlRec record;
-    VisitFields(record, Reader(bytes));
+    ForEachField(record, Reader(bytes));
     return record;
 }
 

@@ -40,6 +40,29 @@ struct ExtCtrlRec {
     bool operator==(const ExtCtrlRec&) const = default;
 };
 
+// The record's layout, written down once: calls visit(name, field) for each
+// field in file order. Encoding, decoding and every listing of the fields
+// (host-sim's --show) walk it.
+template <typename Record, typename Visitor>
+void ForEachField(Record& r, Visitor&& visit) {
+    visit("Text1", r.Text1);
+    visit("Text2", r.Text2);
+    visit("TargetText", r.TargetText);
+    visit("Text4", r.Text4);
+    visit("Text5", r.Text5);
+    visit("Text6", r.Text6);
+    visit("Text7", r.Text7);
+    visit("ResultText", r.ResultText);
+    visit("Number9", r.Number9);
+    visit("Text10", r.Text10);
+    visit("Text11", r.Text11);
+    visit("Number12", r.Number12);
+    visit("Text13", r.Text13);
+    visit("Number14", r.Number14);
+    visit("Number15", r.Number15);
+    visit("PortName", r.PortName);
+}
+
 using RecordBytes = std::array<unsigned char, RecordLength>;
 
 // Field-by-field encoding: texts as their bytes, integers 16-bit little-endian.

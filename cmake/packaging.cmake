@@ -1,26 +1,31 @@
-# Installed documentation and the Debian package.
+# Installed documentation and the Debian package. Each is made when its tool
+# is there; the configure step says what is left out.
 
 # A man page for each program, made from its --help text at build time.
-find_program(HELP2MAN help2man REQUIRED)
-set(man_dir ${PROJECT_BINARY_DIR}/man)
-set(man_pages)
-foreach(target quillet-reading-utility meter-sim host-sim port-check)
-    get_target_property(name ${target} OUTPUT_NAME)
-    if(NOT name)
-        set(name ${target})
-    endif()
-    add_custom_command(
-        OUTPUT ${man_dir}/${name}.1.gz
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
-        COMMAND ${HELP2MAN} --no-info --version-string=${PROJECT_VERSION} --section=1
-                --name=${name} --output=${man_dir}/${name}.1 $<TARGET_FILE:${target}>
-        COMMAND gzip -9nf ${man_dir}/${name}.1
-        DEPENDS ${target}
-        VERBATIM)
-    list(APPEND man_pages ${man_dir}/${name}.1.gz)
-endforeach()
-add_custom_target(man_pages ALL DEPENDS ${man_pages})
-install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+find_program(HELP2MAN help2man)
+if(HELP2MAN)
+  set(man_dir ${PROJECT_BINARY_DIR}/man)
+  set(man_pages)
+  foreach(target quillet-reading-utility meter-sim host-sim port-check)
+      get_target_property(name ${target} OUTPUT_NAME)
+      if(NOT name)
+          set(name ${target})
+      endif()
+      add_custom_command(
+          OUTPUT ${man_dir}/${name}.1.gz
+          COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
+          COMMAND ${HELP2MAN} --no-info --version-string=${PROJECT_VERSION} --section=1
+                  --name=${name} --output=${man_dir}/${name}.1 $<TARGET_FILE:${target}>
+          COMMAND gzip -9nf ${man_dir}/${name}.1
+          DEPENDS ${target}
+          VERBATIM)
+      list(APPEND man_pages ${man_dir}/${name}.1.gz)
+  endforeach()
+  add_custom_target(man_pages ALL DEPENDS ${man_pages})
+  install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  message(STATUS "help2man not found (Debian: help2man): no man pages")
+endif()
 
 # The documents Debian asks of every package.
 set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/quillet-reading-utility)
@@ -33,6 +38,14 @@ add_custom_target(package_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_SOURCE_DIR}/README.md
               ${PROJECT_BINARY_DIR}/changelog.gz
         DESTINATION ${doc_dir})
+
+# The package's library dependencies come from dpkg-shlibdeps.
+find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(NOT DPKG_SHLIBDEPS OR NOT HELP2MAN)
+  message(STATUS "dpkg-shlibdeps or help2man not found (Debian: dpkg-dev, help2man): "
+                 "no Debian package")
+  return()
+endif()
 
 set(CPACK_PACKAGE_NAME quillet-reading-utility)
 set(CPACK_PACKAGE_VENDOR "Quillet")

@@ -35,18 +35,6 @@ inline constexpr LineSettings StoredSettings{};
 inline constexpr int MinPort = 1;
 inline constexpr int MaxPort = 255;
 
-// The checks every backend applies before taking a port number or a read
-// length: SerialError for a value out of range.
-inline void CheckPortNumber(std::int16_t port) {
-    if (port < MinPort || port > MaxPort) {
-        throw SerialError("port number " + std::to_string(port) + " is not between " +
-                          std::to_string(MinPort) + " and " + std::to_string(MaxPort));
-    }
-}
-inline void CheckInputLen(int length) {
-    if (length < 0) throw SerialError("read length " + std::to_string(length) + " is negative");
-}
-
 class SerialControl {
 public:
     virtual ~SerialControl() = default;
@@ -79,23 +67,8 @@ public:
 // The serial control of this platform, with the stored settings.
 std::unique_ptr<SerialControl> MakeSerialControl();
 
-// Where a port number's device came from.
-enum class PortSource {
-    UserMap,     // the user's own entry: $XDG_CONFIG_HOME/quillet/ports/COM<n>
-    StationMap,  // a station-wide entry: <dir of $XDG_CONFIG_DIRS>/quillet/ports/COM<n>
-    Default,     // no entry: the platform's usual device for the number
-};
-
-struct ResolvedPort {
-    std::string path;  // what the open uses
-    PortSource source = PortSource::Default;
-};
-
-// The device that port number `port` opens on this platform, and which entry
-// named it; resolved again at every open.
-ResolvedPort ResolvePort(int port);
-
-// ResolvePort(port).path.
+// The device that port number `port` opens on this platform, looked up again
+// at every open.
 std::string PortPath(int port);
 
 }  // namespace meter

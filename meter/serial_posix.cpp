@@ -9,12 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <vector>
 
-#include "meter/serial_control.hpp"
+#include "meter/port_map_posix.hpp"
+#include "meter/serial_base.hpp"
 
 namespace meter {
 
@@ -38,46 +36,6 @@ constexpr const char* InUse = "in use by another program";
 
 std::string ErrorText(const std::string& path, const char* operation, int error) {
     return path + ": " + operation + ": " + std::strerror(error);
-}
-
-// The user's own COM<n> entries; empty when there is no home to put them in.
-std::filesystem::path UserPortDirectory() {
-    // XDG base directories must be absolute; anything else counts as unset.
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') return std::filesystem::path(config) / "quillet" / "ports";
-    const char* home = std::getenv("HOME");
-    if (home && home[0] != '\0') {
-        return std::filesystem::path(home) / ".config" / "quillet" / "ports";
-    }
-    return {};
-}
-
-// The station-wide COM<n> entries, most important first: one directory for
-// each absolute entry of XDG_CONFIG_DIRS (default /etc/xdg).
-std::vector<std::filesystem::path> StationPortDirectories() {
-    const char* list = std::getenv("XDG_CONFIG_DIRS");
-    const std::string dirs = (list && list[0] != '\0') ? list : "/etc/xdg";
-    std::vector<std::filesystem::path> found;
-    std::size_t start = 0;
-    while (start <= dirs.size()) {
-        std::size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        const std::string dir = dirs.substr(start, end - start);
-        if (!dir.empty() && dir[0] == '/') {
-            found.push_back(std::filesystem::path(dir) / "quillet" / "ports");
-        }
-        start = end + 1;
-    }
-    return found;
-}
-
-// True when directory/name exists as an entry; a dangling link counts, so
-// that an unplugged adapter fails to open instead of falling back to another
-// port.
-bool HasEntry(const std::filesystem::path& directory, const std::string& name) {
-    if (directory.empty()) return false;
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(directory / name, error));
 }
 
 // Applies the stored settings: raw bytes at 9600 8N1, no flow control, the
@@ -118,40 +76,20 @@ void Release(int fd) {
     close(fd);
 }
 
-class PosixSerialControl final : public SerialControl {
+class PosixSerialControl final : public SerialControlBase {
 public:
     PosixSerialControl() = default;
     PosixSerialControl(const PosixSerialControl&) = delete;
     PosixSerialControl& operator=(const PosixSerialControl&) = delete;
     ~PosixSerialControl() override { Close(); }
 
-    void SetCommPort(std::int16_t port) override {
-        CheckPortNumber(port);
-        port_ = port;
-    }
-    std::int16_t CommPort() const override { return port_; }
-
-    void SetPortOpen(bool open) override {
-        if (open) {
-            Open();
-        } else {
-            Close();
-        }
-    }
-    bool PortOpen() const override { return fd_ >= 0; }
-
     void Output(std::string_view text) override;
-
-    void SetInputLen(int length) override {
-        CheckInputLen(length);
-        inputLen_ = length;
-    }
 
     int InBufferCount() override {
         RequireOpen();
         int count = 0;
         if (ioctl(fd_, FIONREAD, &count) != 0) {
-            throw SerialError(ErrorText(path_, "count waiting bytes", errno));
+            throw SerialError(ErrorText(Device(), "count waiting bytes", errno));
         }
         return count;
     }
@@ -159,21 +97,17 @@ public:
     std::string Input() override;
 
 private:
-    void Open();
-    void Close();
-    void RequireOpen() const {
-        if (fd_ < 0) throw SerialError("port " + std::to_string(port_) + " is not open");
+    std::string OpenDevice(std::int16_t port) override;
+    void CloseDevice() override {
+        Release(fd_);
+        fd_ = -1;
     }
 
-    std::int16_t port_ = StoredSettings.CommPort;
-    int inputLen_ = 0;
     int fd_ = -1;
-    std::string path_;  // the device that fd_ was opened on
 };
 
-void PosixSerialControl::Open() {
-    if (fd_ >= 0) throw SerialError(path_ + ": port already open");
-    const std::string path = PortPath(port_);
+std::string PosixSerialControl::OpenDevice(std::int16_t port) {
+    const std::string path = PortPath(port);
     // O_NONBLOCK: neither the open nor any read waits for the line.
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -195,14 +129,7 @@ void PosixSerialControl::Open() {
         throw;
     }
     fd_ = fd;
-    path_ = path;
-}
-
-void PosixSerialControl::Close() {
-    if (fd_ < 0) return;
-    Release(fd_);
-    fd_ = -1;
-    path_.clear();
+    return path;
 }
 
 void PosixSerialControl::Output(std::string_view text) {
@@ -216,16 +143,16 @@ void PosixSerialControl::Output(std::string_view text) {
         }
         if (written < 0 && errno == EINTR) continue;
         if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            throw SerialError(ErrorText(path_, "write", errno));
+            throw SerialError(ErrorText(Device(), "write", errno));
         }
         // The driver's buffer is full: wait a short while for room.
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         pollfd ready{fd_, POLLOUT, 0};
         const int events = left.count() > 0 ? poll(&ready, 1, static_cast<int>(left.count())) : 0;
-        if (events < 0 && errno != EINTR) throw SerialError(ErrorText(path_, "write", errno));
+        if (events < 0 && errno != EINTR) throw SerialError(ErrorText(Device(), "write", errno));
         if (events == 0) {
-            throw SerialError(path_ + ": write: the device took no more bytes within " +
+            throw SerialError(Device() + ": write: the device took no more bytes within " +
                               std::to_string(OutputWait.count()) + " ms");
         }
     }
@@ -233,9 +160,9 @@ void PosixSerialControl::Output(std::string_view text) {
 
 std::string PosixSerialControl::Input() {
     RequireOpen();
-    const std::size_t limit = inputLen_ == 0
+    const std::size_t limit = InputLen() == 0
                                   ? MaxInputPerRead
-                                  : std::min(static_cast<std::size_t>(inputLen_), MaxInputPerRead);
+                                  : std::min(static_cast<std::size_t>(InputLen()), MaxInputPerRead);
     std::string data;
     char buffer[4096];
     while (data.size() < limit) {
@@ -244,10 +171,10 @@ std::string PosixSerialControl::Input() {
             data.append(buffer, static_cast<std::size_t>(got));
             continue;
         }
-        if (got == 0) throw SerialError(path_ + ": read: the device hung up");
+        if (got == 0) throw SerialError(Device() + ": read: the device hung up");
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-        throw SerialError(ErrorText(path_, "read", errno));
+        throw SerialError(ErrorText(Device(), "read", errno));
     }
     return data;
 }
@@ -256,20 +183,6 @@ std::string PosixSerialControl::Input() {
 
 std::unique_ptr<SerialControl> MakeSerialControl() {
     return std::make_unique<PosixSerialControl>();
-}
-
-ResolvedPort ResolvePort(int port) {
-    const std::string name = "COM" + std::to_string(port);
-    const std::filesystem::path user = UserPortDirectory();
-    if (HasEntry(user, name)) return {(user / name).string(), PortSource::UserMap};
-    for (const auto& station : StationPortDirectories()) {
-        if (HasEntry(station, name)) return {(station / name).string(), PortSource::StationMap};
-    }
-    return {"/dev/ttyS" + std::to_string(port - 1), PortSource::Default};
-}
-
-std::string PortPath(int port) {
-    return ResolvePort(port).path;
 }
 
 }  // namespace meter

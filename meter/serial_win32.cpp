@@ -5,7 +5,8 @@
 #include <string>
 
 #include "meter/clock.hpp"
-#include "meter/serial_control.hpp"
+#include "meter/serial_base.hpp"
+#include "meter/system_message_win32.hpp"
 
 namespace meter {
 
@@ -24,22 +25,6 @@ constexpr DWORD MaxInputPerRead = 64 * 1024;
 // How long a write may take in all; at 9600 baud a full send buffer leaves in
 // about half a second.
 constexpr DWORD OutputWaitMs = 1000;
-
-// The system's own text for an error code, without the trailing line break.
-std::string SystemMessage(DWORD error) {
-    char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    std::string text = length != 0 && buffer ? std::string(buffer, length)
-                                             : "error " + std::to_string(error);
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                             text.back() == '.')) {
-        text.pop_back();
-    }
-    return text + " (error " + std::to_string(error) + ")";
-}
 
 std::string ErrorText(const std::string& path, const char* operation, DWORD error) {
     return path + ": " + operation + ": " + SystemMessage(error);
@@ -118,56 +103,29 @@ void Configure(HANDLE handle, const std::string& path) {
     }
 }
 
-class Win32SerialControl final : public SerialControl {
+class Win32SerialControl final : public SerialControlBase {
 public:
     Win32SerialControl() = default;
     Win32SerialControl(const Win32SerialControl&) = delete;
     Win32SerialControl& operator=(const Win32SerialControl&) = delete;
     ~Win32SerialControl() override { Close(); }
 
-    void SetCommPort(std::int16_t port) override {
-        CheckPortNumber(port);
-        port_ = port;
-    }
-    std::int16_t CommPort() const override { return port_; }
-
-    void SetPortOpen(bool open) override {
-        if (open) {
-            Open();
-        } else {
-            Close();
-        }
-    }
-    bool PortOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
-
     void Output(std::string_view text) override;
-
-    void SetInputLen(int length) override {
-        CheckInputLen(length);
-        inputLen_ = length;
-    }
-
     int InBufferCount() override;
     std::string Input() override;
 
 private:
-    void Open();
-    void Close();
-    void RequireOpen() const {
-        if (handle_ == INVALID_HANDLE_VALUE) {
-            throw SerialError("port " + std::to_string(port_) + " is not open");
-        }
+    std::string OpenDevice(std::int16_t port) override;
+    void CloseDevice() override {
+        CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
     }
 
-    std::int16_t port_ = StoredSettings.CommPort;
-    int inputLen_ = 0;
     HANDLE handle_ = INVALID_HANDLE_VALUE;
-    std::string path_;  // the device that handle_ was opened on
 };
 
-void Win32SerialControl::Open() {
-    if (handle_ != INVALID_HANDLE_VALUE) throw SerialError(path_ + ": port already open");
-    const std::string path = PortPath(port_);
+std::string Win32SerialControl::OpenDevice(std::int16_t port) {
+    const std::string path = PortPath(port);
     // No sharing: a port held by another program is refused ("access denied").
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
@@ -179,14 +137,7 @@ void Win32SerialControl::Open() {
         throw;
     }
     handle_ = handle;
-    path_ = path;
-}
-
-void Win32SerialControl::Close() {
-    if (handle_ == INVALID_HANDLE_VALUE) return;
-    CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    path_.clear();
+    return path;
 }
 
 int Win32SerialControl::InBufferCount() {
@@ -195,7 +146,7 @@ int Win32SerialControl::InBufferCount() {
     COMSTAT status{};
     // Also the way a vanished peer shows: the driver then fails the call.
     if (!ClearCommError(handle_, &errors, &status)) {
-        throw SerialError(ErrorText(path_, "count waiting bytes", GetLastError()));
+        throw SerialError(ErrorText(Device(), "count waiting bytes", GetLastError()));
     }
     return static_cast<int>(std::min<DWORD>(status.cbInQue, MaxInputPerRead));
 }
@@ -208,11 +159,11 @@ void Win32SerialControl::Output(std::string_view text) {
         DWORD written = 0;
         const DWORD size = static_cast<DWORD>(std::min<std::size_t>(text.size(), MAXDWORD));
         if (!WriteFile(handle_, text.data(), size, &written, nullptr)) {
-            throw SerialError(ErrorText(path_, "write", GetLastError()));
+            throw SerialError(ErrorText(Device(), "write", GetLastError()));
         }
         text.remove_prefix(written);
         if (!text.empty() && SteadyClock().Now() >= deadline) {
-            throw SerialError(path_ + ": write: the device took no more bytes within " +
+            throw SerialError(Device() + ": write: the device took no more bytes within " +
                               std::to_string(OutputWaitMs) + " ms");
         }
     }
@@ -223,7 +174,7 @@ std::string Win32SerialControl::Input() {
     // where a read would quietly return nothing.
     InBufferCount();
     DWORD limit = MaxInputPerRead;
-    if (inputLen_ != 0) limit = std::min(limit, static_cast<DWORD>(inputLen_));
+    if (InputLen() != 0) limit = std::min(limit, static_cast<DWORD>(InputLen()));
     std::string data;
     char buffer[4096];
     // Reads return at once with what is there; the loop ends on an empty read.
@@ -231,7 +182,7 @@ std::string Win32SerialControl::Input() {
         DWORD got = 0;
         const DWORD want = std::min<DWORD>(sizeof buffer, limit - static_cast<DWORD>(data.size()));
         if (!ReadFile(handle_, buffer, want, &got, nullptr)) {
-            throw SerialError(ErrorText(path_, "read", GetLastError()));
+            throw SerialError(ErrorText(Device(), "read", GetLastError()));
         }
         if (got == 0) break;
         data.append(buffer, got);

@@ -1,13 +1,12 @@
 #include "reading/take_reading.hpp"
 
-#include "app/record.hpp"
 #include "meter/query.hpp"
 #include "reading/convert.hpp"
 #include "ui/main_form.hpp"
 
 namespace reading {
 
-std::string TakeReading() {
+std::string TakeReading(std::string_view targetText) {
     static const std::string Query = "QM";
 
     ui::MainForm().AppendStatus("Reading from 189...\r\r");
@@ -17,7 +16,7 @@ std::string TakeReading() {
     meter::SendQuery(ui::MainForm().SerCom(), Query);
     const std::string reply = meter::SendQuery(ui::MainForm().SerCom(), Query);
 
-    return ConvertReply(reply, CalMod::TargetText);
+    return ConvertReply(reply, targetText);
 }
 
 }  // namespace reading

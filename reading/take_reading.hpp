@@ -2,13 +2,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace reading {
 
 // Reports the start in the status label, sends "QM" twice over SerCom, and
-// converts the second reply with the job's TargetText. Returns the result text,
-// empty when the reply is empty. Failures (serial errors, replies that cannot
-// be converted) propagate to the caller.
-std::string TakeReading();
+// converts the second reply into the unit the job's target text ends in.
+// Returns the result text, empty when the reply is empty. Failures (serial
+// errors, replies that cannot be converted) propagate to the caller.
+std::string TakeReading(std::string_view targetText);
 
 }  // namespace reading

@@ -205,8 +205,7 @@ TEST_F(JobDriver, ReadingStepConvertsTheSecondReply) {
             std::make_unique<ScriptedPort>(std::vector<std::string>{"1.5 V DC\r", "2.5 V DC\r"},
                                            false));
     });
-    CalMod::TargetText = "1 V";
-    EXPECT_EQ(reading::TakeReading(), "2.5V");
+    EXPECT_EQ(reading::TakeReading("1 V"), "2.5V");
     ui::ResetMainForm();
 }
 

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "meter/port_map_posix.hpp"
 #include "meter/query.hpp"
 #include "pty_peer.hpp"
 

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "app/record.hpp"
@@ -51,7 +52,7 @@ const char* const Usage =
     "\n"
     "Exit status: 0 a reading came back, 1 no reading, 2 bad command line or an\n"
     "existing ExtCtrl.dat without --force, 3 record damaged, 4 the utility could\n"
-    "not be started or did not end normally.\n";
+    "not be started, did not end normally or did not write its result.\n";
 
 [[noreturn]] void UsageError(const std::string& message) {
     std::cerr << "quillet-host-sim: " << message << "\n"
@@ -71,25 +72,13 @@ int ShowRecord(const fs::path& file) {
     }
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
     const ExtCtrlRec rec = CalMod::DecodeRecord(bytes);
-    const auto text = [](const char* name, std::string_view field) {
-        std::cout << name << ": " << Visible(field) << "\n";
-    };
-    text("Text1", FieldView(rec.Text1));
-    text("Text2", FieldView(rec.Text2));
-    text("TargetText", FieldView(rec.TargetText));
-    text("Text4", FieldView(rec.Text4));
-    text("Text5", FieldView(rec.Text5));
-    text("Text6", FieldView(rec.Text6));
-    text("Text7", FieldView(rec.Text7));
-    text("ResultText", FieldView(rec.ResultText));
-    std::cout << "Number9: " << rec.Number9 << "\n";
-    text("Text10", FieldView(rec.Text10));
-    text("Text11", FieldView(rec.Text11));
-    std::cout << "Number12: " << rec.Number12 << "\n";
-    text("Text13", FieldView(rec.Text13));
-    std::cout << "Number14: " << rec.Number14 << "\n"
-              << "Number15: " << rec.Number15 << "\n";
-    text("PortName", FieldView(rec.PortName));
+    CalMod::ForEachField(rec, [](const char* name, const auto& field) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, std::int16_t>) {
+            std::cout << name << ": " << field << "\n";
+        } else {
+            std::cout << name << ": " << Visible(FieldView(field)) << "\n";
+        }
+    });
     if (bytes.size() != RecordLength) {
         std::cout << "record: " << bytes.size() << " bytes instead of " << RecordLength
                   << " (fields beyond the end shown as zero)\n";
@@ -227,6 +216,10 @@ int main(int argc, char** argv) {
               << "Number14: " << got.Number14 << "\n"
               << "Number15: " << got.Number15 << "\n"
               << "Other fields: " << (intact ? "unchanged" : "CHANGED") << "\n";
+    if (status == 1) {
+        std::cout << "Utility: exit status 1: the result was not written\n";
+        return ExitUtilityFailed;
+    }
     if (status != 0) {
         std::cout << "Utility: did not end normally (status " << status << ")\n";
         return ExitUtilityFailed;

@@ -15,7 +15,6 @@ struct ProbeLine {
 
 struct Probe {
     std::vector<ProbeLine> lines;
-    bool openable = true;  // false: the open is bound to fail, the lines say why
 };
 
 // Examines port number `port` without sending anything to it.

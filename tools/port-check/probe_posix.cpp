@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "meter/serial_control.hpp"
+#include "meter/port_map_posix.hpp"
 #include "tools/port-check/probe.hpp"
 
 namespace port_check {
@@ -93,8 +93,8 @@ std::vector<std::string> Holders(const struct stat& device) {
 
 // Whether another program holds the device: it keeps it exclusive, or it has
 // the lock that the meter link takes.
-std::string HeldBy(const std::string& path, const struct stat& info, bool& held) {
-    held = false;
+std::string HeldBy(const std::string& path, const struct stat& info) {
+    bool held = false;
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         held = errno == EBUSY;
@@ -130,7 +130,6 @@ Probe ProbePort(int port) {
     struct stat info {};
     if (stat(resolved.path.c_str(), &info) != 0) {
         const int cause = errno;
-        probe.openable = false;
         std::string text = std::string("missing: ") + std::strerror(cause);
         if (isLink) {
             text = "the map entry points nowhere (adapter unplugged, or a stale entry): " +
@@ -149,16 +148,13 @@ Probe ProbePort(int port) {
     }
 
     if (access(resolved.path.c_str(), R_OK | W_OK) != 0) {
-        probe.openable = false;
         probe.lines.push_back({"Access", errno == EACCES ? PermissionAdvice(info)
                                                          : std::strerror(errno)});
         return probe;
     }
     probe.lines.push_back({"Access", "you may read and write it"});
 
-    bool held = false;
-    probe.lines.push_back({"In use", HeldBy(resolved.path, info, held)});
-    probe.openable = !held;
+    probe.lines.push_back({"In use", HeldBy(resolved.path, info)});
     return probe;
 }
 

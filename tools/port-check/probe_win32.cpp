@@ -5,26 +5,10 @@
 #include <string>
 
 #include "meter/serial_control.hpp"
+#include "meter/system_message_win32.hpp"
 #include "tools/port-check/probe.hpp"
 
 namespace port_check {
-
-namespace {
-
-std::string SystemMessage(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length ? std::string(text, length) : "error " + std::to_string(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
-        message.pop_back();
-    }
-    return message;
-}
-
-}  // namespace
 
 Probe ProbePort(int port) {
     Probe probe;
@@ -42,16 +26,15 @@ Probe ProbePort(int port) {
         return probe;
     }
     const DWORD error = GetLastError();
-    probe.openable = false;
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
         probe.lines.push_back({"Device", "no such port on this computer (see Device Manager, "
                                          "Ports (COM & LPT))"});
     } else if (error == ERROR_ACCESS_DENIED) {
         probe.lines.push_back({"Device", "present"});
-        probe.lines.push_back({"In use", "another program holds it, or access is denied (" +
-                                             SystemMessage(error) + ")"});
+        probe.lines.push_back({"In use", "another program holds it, or access is denied: " +
+                                             meter::SystemMessage(error)});
     } else {
-        probe.lines.push_back({"Device", SystemMessage(error)});
+        probe.lines.push_back({"Device", meter::SystemMessage(error)});
     }
     return probe;
 }
