@@ -27,10 +27,6 @@ void Form::AppendStatus(std::string_view text) {
     window_->SetLabelCaption(caption);
 }
 
-std::string Form::StatusText() const {
-    return window_->LabelCaption();
-}
-
 void Form::EnsureLoaded() {
     if (loaded_) return;
     window_->Load();

@@ -24,7 +24,6 @@ public:
     // Appends to the status text: reads ActionLab's caption, concatenates,
     // sets the result. Nothing is trimmed or cut.
     void AppendStatus(std::string_view text);
-    std::string StatusText() const;
 
     meter::SerialControl& SerCom() { return *serCom_; }
 

@@ -16,6 +16,7 @@
 
 #include "app/cal_mod.hpp"
 #include "app/record.hpp"
+#include "common/job_status.hpp"
 #include "reading/take_reading.hpp"
 #include "ui/main_form.hpp"
 
@@ -155,8 +156,7 @@ protected:
 TEST_F(JobDriver, ReadingIsReportedAndWrittenBack) {
     PrepareRecord("1000 Ohms", "COM12");
     RunJob({.reply = "0\r+1.2345 kOhms\r"});
-    EXPECT_EQ(Slurp("status.txt"),
-              "Reading from 189...\r\rReading = 1234.5Ohms\r\rPassing reading to Vantor...");
+    EXPECT_EQ(Slurp("status.txt"), jobstatus::WithReading("1234.5Ohms"));
     EXPECT_EQ(Slurp("port.txt"), "12");
     // The whole window after it is shown, the label alone while the meter is
     // asked, the whole window after each status line.
@@ -172,7 +172,7 @@ TEST_F(JobDriver, ReadingIsReportedAndWrittenBack) {
 TEST_F(JobDriver, UnconvertibleReplyGivesNoReading) {
     PrepareRecord("1 V", "COM1");
     RunJob({.reply = "12.345 V\r"});
-    EXPECT_EQ(Slurp("status.txt"), "Reading from 189...\r\rSettling...");
+    EXPECT_EQ(Slurp("status.txt"), jobstatus::WithoutReading);
     EXPECT_EQ(Slurp("repaints.txt"), "window\nwindow\nlabel\nwindow\n");
     const CalMod::ExtCtrlRec rec = Record();
     EXPECT_EQ(CalMod::FieldView(rec.ResultText), std::string(20, ' '));
@@ -183,7 +183,7 @@ TEST_F(JobDriver, UnconvertibleReplyGivesNoReading) {
 TEST_F(JobDriver, PortThatCannotOpenStillEndsTheJob) {
     PrepareRecord("1 V", "COMX");
     RunJob({.reply = "0.5 V DC\r", .openFails = true});
-    EXPECT_EQ(Slurp("status.txt"), "Reading from 189...\r\rSettling...");
+    EXPECT_EQ(Slurp("status.txt"), jobstatus::WithoutReading);
     EXPECT_FALSE(fs::exists("port.txt"));  // port 0 refused: the stored port stays
     EXPECT_EQ(CalMod::FieldView(Record().ResultText), std::string(20, ' '));
 }
@@ -192,7 +192,7 @@ TEST_F(JobDriver, WindowThatCannotShowOrRepaintStillGetsTheStatusLines) {
     PrepareRecord("1 V", "COM2");
     RunJob({.reply = "0.5 V DC\r", .windowFails = true});
     // The label-only repaint fails inside the reading step, which is abandoned.
-    EXPECT_EQ(Slurp("status.txt"), "Reading from 189...\r\rSettling...");
+    EXPECT_EQ(Slurp("status.txt"), jobstatus::WithoutReading);
     EXPECT_EQ(Slurp("port.txt"), "2");
     EXPECT_EQ(CalMod::FieldView(Record().ResultText), std::string(20, ' '));
 }
