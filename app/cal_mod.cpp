@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <iostream>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "app/journal.hpp"
 #include "app/record.hpp"
 #include "app/step.hpp"
 #include "reading/take_reading.hpp"
@@ -27,6 +29,8 @@ std::int16_t PortNumber(std::string_view portName) {
 }
 
 void Main() {
+    std::unique_ptr<Journal> journal;  // only when the station's settings ask for one
+    Step([&] { journal = Journal::Start(); });
     std::string resultText;
 
     Step(ReadJob);
@@ -34,7 +38,9 @@ void Main() {
     Step([] { ui::MainForm().Repaint(); });
     Step([] { ui::MainForm().Repaint(); });
     Step([] { ui::MainForm().SerCom().SetCommPort(PortNumber(PortName)); });
-    Step([&] { resultText = reading::TakeReading(TargetText); });
+    Step([&] {
+        resultText = reading::TakeReading(TargetText, journal ? journal->Replies() : nullptr);
+    });
 
     if (!resultText.empty()) {
         Step([&] { ui::MainForm().AppendStatus("Reading = " + resultText + "\r\r"); });
@@ -48,6 +54,7 @@ void Main() {
 
     std::optional<std::string> notWritten = "the write-back did not run";
     Step([&] { notWritten = WriteResultBack(resultText); });
+    if (journal) journal->Finish(resultText, notWritten);
 
     // Ending the process closes what is open and takes the window with it. A
     // result that did not reach the record ends with status 1: the record still

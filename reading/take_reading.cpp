@@ -6,15 +6,17 @@
 
 namespace reading {
 
-std::string TakeReading(std::string_view targetText) {
+std::string TakeReading(std::string_view targetText, std::vector<std::string>* replies) {
     static const std::string Query = "QM";
 
     ui::MainForm().AppendStatus("Reading from 189...\r\r");
     ui::MainForm().RepaintLabel();  // on screen while the meter is queried
 
     // The first answer only wakes the meter up; the second is the reading.
-    meter::SendQuery(ui::MainForm().SerCom(), Query);
+    const std::string first = meter::SendQuery(ui::MainForm().SerCom(), Query);
+    if (replies) replies->push_back(first);
     const std::string reply = meter::SendQuery(ui::MainForm().SerCom(), Query);
+    if (replies) replies->push_back(reply);
 
     return ConvertReply(reply, targetText);
 }

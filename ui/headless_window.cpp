@@ -37,6 +37,7 @@ public:
     void Show() override {}
     void Repaint() override {}
     void RepaintLabel() override {}
+    bool OnDisplay() const override { return false; }
 
     std::string LabelCaption() const override { return caption_; }
 

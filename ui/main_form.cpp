@@ -33,10 +33,14 @@ void Form::EnsureLoaded() {
     loaded_ = true;
 }
 
+std::unique_ptr<Form> MakeForm(std::unique_ptr<meter::SerialControl> serCom) {
+    return std::make_unique<Form>(MakeWindow(), std::move(serCom));
+}
+
 namespace {
 
 std::unique_ptr<Form> MakeDefaultForm() {
-    return std::make_unique<Form>(MakeWindow(), meter::MakeSerialControl());
+    return MakeForm(meter::MakeSerialControl());
 }
 
 struct Instance {

@@ -26,6 +26,7 @@ public:
     void AppendStatus(std::string_view text);
 
     meter::SerialControl& SerCom() { return *serCom_; }
+    bool OnDisplay() const { return window_->OnDisplay(); }
 
 private:
     void EnsureLoaded();
@@ -35,10 +36,15 @@ private:
     bool loaded_ = false;
 };
 
+// The form of this session, the platform's window around the given serial
+// control: what MainForm() creates, with MakeSerialControl().
+std::unique_ptr<Form> MakeForm(std::unique_ptr<meter::SerialControl> serCom);
+
 // The accessor: creates MainForm on first use and returns the one instance.
 Form& MainForm();
 
-// Replaces how MainForm is created (tests); takes effect at the next first use.
+// Replaces how MainForm is created (the journal, tests); takes effect at the
+// next first use.
 // ResetMainForm destroys the present instance.
 using FormFactory = std::function<std::unique_ptr<Form>()>;
 void SetFormFactory(FormFactory factory);

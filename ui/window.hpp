@@ -39,6 +39,9 @@ public:
     virtual void Repaint() = 0;
     virtual void RepaintLabel() = 0;
 
+    // Whether the window is shown on a display (the headless one is not).
+    virtual bool OnDisplay() const { return true; }
+
     // The caption of ActionLab (8-bit text as in the record, CR as line break).
     virtual std::string LabelCaption() const = 0;
     virtual void SetLabelCaption(const std::string& text) = 0;

@@ -8,14 +8,17 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/settings.hpp"
+#include "app/station.hpp"
 #include "meter/query.hpp"
+#include "meter/recording_serial.hpp"
 #include "reading/convert.hpp"
 #include "reading/prefix.hpp"
 #include "reading/text.hpp"
 #include "tools/common/visible.hpp"
 #include "tools/port-check/probe.hpp"
-#include "tools/port-check/recording_serial.hpp"
 
 #ifndef QUILLET_VERSION
 #error "QUILLET_VERSION must name the project version"
@@ -131,22 +134,39 @@ std::string Seconds(double value) {
 }
 
 // One query through the utility's own transaction; returns its reply.
-std::string Query(int number, port_check::RecordingSerial& port) {
+std::string Query(int number, meter::RecordingSerial& port) {
     std::string reply = meter::SendQuery(port, "QM");
-    const port_check::QueryTrace trace = port_check::TraceQuery(port.TakeEvents());
+    const std::vector<meter::QueryTrace> queries = meter::SplitQueries(port.TakeEvents());
+    const meter::QueryTrace trace = queries.empty() ? meter::QueryTrace{} : queries.front();
+    const std::size_t attempts = trace.attempts.size();
+    const std::string command = attempts == 0 ? "" : trace.attempts.front().written;
+    // Every byte read after the first command, and when the first byte and the
+    // first CR were seen, counted from that command.
+    std::string received;
+    double firstByte = -1;
+    double lineEnd = -1;
+    for (const auto& attempt : trace.attempts) {
+        for (const auto& read : attempt.reads) {
+            if (firstByte < 0) firstByte = attempt.at + read.at;
+            if (lineEnd < 0 && read.bytes.find('\r') != std::string::npos) {
+                lineEnd = attempt.at + read.at;
+            }
+            received += read.bytes;
+        }
+    }
     const std::string label = "Query " + std::to_string(number);
-    Line(label, "sent " + Visible(trace.command) + ", " + std::to_string(trace.attempts) +
-                    (trace.attempts == 1 ? " attempt" : " attempts"));
-    if (!trace.stale.empty()) Line("", "discarded before sending: " + Visible(trace.stale));
-    if (trace.reply.empty()) {
+    Line(label, "sent " + Visible(command) + ", " + std::to_string(attempts) +
+                    (attempts == 1 ? " attempt" : " attempts"));
+    if (!trace.discarded.empty()) Line("", "discarded before sending: " + Visible(trace.discarded));
+    if (received.empty()) {
         Line("", "no reply");
         return reply;
     }
-    std::string timing = "first byte after " + Seconds(trace.firstByte);
-    timing += trace.lineEnd < 0 ? ", no CR" : ", CR after " + Seconds(trace.lineEnd);
-    Line("", "received " + Visible(trace.reply));
+    std::string timing = "first byte after " + Seconds(firstByte);
+    timing += lineEnd < 0 ? ", no CR" : ", CR after " + Seconds(lineEnd);
+    Line("", "received " + Visible(received));
     Line("", timing + " (seen at 0.1 s polls)");
-    if (reply != trace.reply) Line("", "reply kept: " + Visible(reply));
+    if (reply != received) Line("", "reply kept: " + Visible(reply));
     return reply;
 }
 
@@ -181,16 +201,37 @@ void WarnOnUnitMismatch(const std::string& reply, const std::string& target) {
                         Visible(jobUnit) + "); the utility converts the prefixes only");
 }
 
+// Whether the utility keeps a journal here, who said so, and whether the
+// journal can be written; every settings line that changes nothing.
+void ReportSettings() {
+    const CalMod::Settings settings = CalMod::LoadSettings();
+    for (const auto& problem : settings.problems) {
+        const std::string where =
+            problem.line > 0 ? " line " + std::to_string(problem.line) : std::string();
+        Line("Settings", CalMod::PathText(problem.file) + where + ": " + problem.what +
+                             " (changes nothing)");
+    }
+    if (!settings.journal) {
+        Line("Journal", settings.files.empty() ? "off (no settings file)"
+                                               : "off (no settings file names one)");
+        return;
+    }
+    Line("Journal", "on: " + CalMod::PathText(*settings.journal) + " (set by " +
+                        CalMod::PathText(settings.journalSetBy) + ")");
+    const std::optional<std::string> problem = CalMod::AppendProblem(*settings.journal);
+    Line("", problem ? "cannot be written: " + *problem : "can be written");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const Options options = ParseCommandLine(argc, argv);
+    ReportSettings();
 
     const port_check::Probe probe = port_check::ProbePort(options.port);
     for (const auto& line : probe.lines) Line(line.label, line.text);
 
-    const auto control = meter::MakeSerialControl();
-    port_check::RecordingSerial port(*control, meter::SteadyClock());
+    meter::RecordingSerial port(meter::MakeSerialControl(), meter::SteadyClock());
     std::string reply;
     try {
         port.SetCommPort(static_cast<std::int16_t>(options.port));
@@ -200,7 +241,7 @@ int main(int argc, char** argv) {
     } catch (const meter::SerialError& error) {
         const auto events = port.TakeEvents();
         const bool opened = std::any_of(events.begin(), events.end(), [](const auto& event) {
-            return event.kind == port_check::SerialEvent::Kind::Open;
+            return event.kind == meter::SerialEvent::Kind::Open;
         });
         if (opened) {
             Line("Line", error.what());

@@ -1,0 +1,37 @@
+// The station's settings file: `key = value` lines, `#` comments and blank
+// lines. It is looked up in the configuration directories, the user's own
+// first (meter/config_dirs.hpp); for each key the first file that sets it
+// wins. One key is known: `journal = PATH`, the file each job appends its
+// journal line to (a relative PATH counts from the settings file's folder).
+// Without a settings file, or without that key, nothing is journalled.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace CalMod {
+
+struct SettingsProblem {
+    std::filesystem::path file;
+    int line = 0;
+    std::string what;  // "unknown key 'x'", "no '=' in the line", ...
+};
+
+struct Settings {
+    std::optional<std::filesystem::path> journal;
+    std::filesystem::path journalSetBy;  // the settings file that named it
+    std::vector<std::filesystem::path> files;  // the settings files found, in order
+    std::vector<SettingsProblem> problems;     // lines that changed nothing
+};
+
+// Reads one settings file's text into `settings`; keys it already holds stay.
+void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings);
+
+// The settings of this user on this station. Never throws: an unreadable file
+// is a problem of its own, and changes nothing.
+Settings LoadSettings();
+
+}  // namespace CalMod
