@@ -13,7 +13,7 @@
 #include "reading/convert.hpp"
 #include "reading/prefix.hpp"
 #include "reading/text.hpp"
-#include "tools/common/visible.hpp"
+#include "tools/common/escape.hpp"
 #include "tools/port-check/probe.hpp"
 #include "tools/port-check/recording_serial.hpp"
 
