@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/record.hpp"
-#include "tools/common/visible.hpp"
+#include "tools/common/escape.hpp"
 #include "ui/display_text.hpp"
 
 namespace fs = std::filesystem;

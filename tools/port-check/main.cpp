@@ -17,7 +17,7 @@
 #include "reading/convert.hpp"
 #include "reading/prefix.hpp"
 #include "reading/text.hpp"
-#include "tools/common/visible.hpp"
+#include "tools/common/escape.hpp"
 #include "tools/port-check/probe.hpp"
 
 #ifndef QUILLET_VERSION

@@ -1,0 +1,216 @@
+// meter-sim's serving: commands read from the pseudo terminal, replies
+// scheduled and sent on time, the babble, the command log, and the stop
+// signals that end it all.
+#include "tools/meter-sim/simulator.hpp"
+
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <deque>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "tools/common/escape.hpp"
+#include "tools/meter-sim/pseudo_terminal.hpp"
+
+namespace meter_sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Seconds = std::chrono::duration<double>;
+using tools::Escape;
+
+constexpr double LineRate = 960;  // characters per second on a 9600 baud 8N1 line
+constexpr auto BabbleTick = std::chrono::milliseconds(10);
+constexpr auto ReleaseCheck = std::chrono::milliseconds(50);
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void RequestStop(int) {
+    stopRequested = 1;
+}
+
+class Simulator {
+public:
+    Simulator(const Options& options, const PseudoTerminal& terminal)
+        : options_(options), terminal_(terminal) {
+        if (!options_.logPath.empty()) {
+            log_.open(options_.logPath, std::ios::app);
+            if (!log_) throw Failure("cannot open the log " + options_.logPath);
+        }
+        // Sent before the device path is announced, so that it is waiting
+        // before the first open.
+        const std::string& unsolicited = options_.unsolicited;
+        const std::size_t sent = terminal_.Send(unsolicited);
+        if (sent < unsolicited.size()) outgoing_.push_back({start_, unsolicited.substr(sent)});
+    }
+
+    // Serves until a stop signal arrives, or until --count is reached and the
+    // port has been closed. The stop signals must be blocked; they are taken
+    // only while waiting, so that none is missed.
+    void Run(const sigset_t& waitMask) {
+        for (;;) {
+            const auto now = Clock::now();
+            const bool blocked = SendDue(now);
+            SendBabble(now);
+            const bool done = options_.count > 0 && queries_ >= options_.count;
+            if (stopRequested || (done && outgoing_.empty() && terminal_.Released())) break;
+
+            std::optional<Clock::time_point> wake;
+            if (!outgoing_.empty() && !blocked) wake = outgoing_.front().when;
+            if (!options_.babble.empty()) wake = std::min(wake.value_or(nextBabble_), nextBabble_);
+            if (done) wake = std::min(wake.value_or(now + ReleaseCheck), now + ReleaseCheck);
+            timespec timeout{};
+            if (wake) {
+                const auto wait = std::max(*wake - now, Clock::duration::zero());
+                const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+                timeout = {static_cast<time_t>(ns / 1'000'000'000),
+                           static_cast<long>(ns % 1'000'000'000)};
+            }
+            pollfd ready{terminal_.Master(), static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)),
+                         0};
+            if (ppoll(&ready, 1, wake ? &timeout : nullptr, &waitMask) < 0) {
+                if (errno == EINTR) continue;
+                throw Failure(SystemError("ppoll"));
+            }
+            if (ready.revents & POLLIN) Receive();
+        }
+        if (!command_.empty()) Log(Escape(command_) + " (no CR before exit)");
+    }
+
+private:
+    struct Outgoing {
+        Clock::time_point when;
+        std::string bytes;
+    };
+
+    void Receive() {
+        char buffer[4096];
+        const ssize_t got = read(terminal_.Master(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EAGAIN || errno == EINTR) return;
+            throw Failure(SystemError("read from " + terminal_.Path()));
+        }
+        for (ssize_t i = 0; i < got; ++i) {
+            command_ += buffer[i];
+            if (buffer[i] == '\r') {
+                Handle(command_);
+                command_.clear();
+            }
+        }
+    }
+
+    void Handle(const std::string& command) {
+        Log(Escape(command));
+        if (command != "QM\r") return;
+        ++queries_;
+        if (options_.silent) return;
+        const auto chosen = options_.replies.find(queries_);
+        Schedule(chosen != options_.replies.end() ? chosen->second : options_.reading);
+    }
+
+    // Queues the reply in its pieces; a reply never overtakes an earlier one.
+    void Schedule(const std::string& reply) {
+        const auto gap = std::chrono::duration_cast<Clock::duration>(Seconds(options_.pieceGap));
+        auto when = std::max(
+            Clock::now() + std::chrono::duration_cast<Clock::duration>(Seconds(options_.delay)),
+            lastScheduled_);
+        const auto count = static_cast<std::size_t>(options_.pieces);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t from = reply.size() * i / count;
+            const std::size_t to = reply.size() * (i + 1) / count;
+            if (from == to) continue;
+            outgoing_.push_back({when, reply.substr(from, to - from)});
+            lastScheduled_ = when;
+            when += gap;
+        }
+    }
+
+    // Sends what is due; returns true when the terminal could not take it all.
+    bool SendDue(Clock::time_point now) {
+        while (!outgoing_.empty() && outgoing_.front().when <= now) {
+            std::string& bytes = outgoing_.front().bytes;
+            bytes.erase(0, terminal_.Send(bytes));
+            if (!bytes.empty()) return true;
+            outgoing_.pop_front();
+        }
+        return false;
+    }
+
+    // Keeps the babble at line rate; what the terminal cannot take is lost, as
+    // on a line whose receiver overruns.
+    void SendBabble(Clock::time_point now) {
+        if (options_.babble.empty() || now < nextBabble_) return;
+        const auto due = static_cast<std::size_t>(Seconds(now - start_).count() * LineRate);
+        std::string bytes;
+        for (; babbleSent_ < due; ++babbleSent_) {
+            bytes += options_.babble[babbleSent_ % options_.babble.size()];
+        }
+        terminal_.Send(bytes);
+        nextBabble_ = now + BabbleTick;
+    }
+
+    void Log(const std::string& line) {
+        if (!log_.is_open()) return;
+        const auto wall = std::chrono::system_clock::now();
+        const std::time_t seconds = std::chrono::system_clock::to_time_t(wall);
+        const auto millis =
+            std::chrono::duration_cast<std::chrono::milliseconds>(wall.time_since_epoch()).count() %
+            1000;
+        std::tm local{};
+        localtime_r(&seconds, &local);
+        char stamp[64];
+        const std::size_t length = std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+        std::snprintf(stamp + length, sizeof stamp - length, ".%03lld +%.6f",
+                      static_cast<long long>(millis), Seconds(Clock::now() - start_).count());
+        log_ << stamp << ' ' << line << std::endl;
+    }
+
+    const Options& options_;
+    const PseudoTerminal& terminal_;
+    std::ofstream log_;
+    const Clock::time_point start_ = Clock::now();
+    std::deque<Outgoing> outgoing_;
+    Clock::time_point lastScheduled_ = start_;
+    Clock::time_point nextBabble_ = start_;
+    std::size_t babbleSent_ = 0;
+    std::string command_;  // received bytes not yet ended by a CR
+    long queries_ = 0;
+};
+
+}  // namespace
+
+int Serve(const Options& options) {
+    // The stop signals stay blocked except while the simulator waits.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaddset(&stopSignals, signal);
+        struct sigaction action {};
+        action.sa_handler = RequestStop;
+        sigaction(signal, &action, nullptr);
+    }
+    sigset_t waitMask;
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigdelset(&waitMask, signal);
+
+    const PseudoTerminal terminal;
+    std::optional<PublishedPort> published;
+    if (!options.portDir.empty()) published.emplace(options.portDir, options.port, terminal.Path());
+    Simulator simulator(options, terminal);
+    std::printf("%s\n", terminal.Path().c_str());
+    std::fflush(stdout);
+    simulator.Run(waitMask);
+    return 0;
+}
+
+}  // namespace meter_sim
