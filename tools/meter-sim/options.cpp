@@ -37,6 +37,12 @@ every "QM" + CR it receives, until SIGTERM or SIGINT (or --count) ends it.
                        removed again at exit; needs --port
   --port N             the port number N for --port-dir, 1 to 255
   --count N            exit after the N-th query, once the port is closed
+  --replay FILE        answer as the meter did in a job of the utility's
+                       journal FILE: the n-th command gets the bytes of the
+                       n-th attempt the job made, at their recorded times
+                       (a silent attempt stays silent), instead of --reading,
+                       --reply, --delay, --pieces and --silent
+  --job N              the job to replay: line N of FILE (default: the last)
   --help               show this text and exit
   --version            show the version and exit
 
@@ -96,6 +102,8 @@ enum OptionCode {
     OptPortDir,
     OptPort,
     OptCount,
+    OptReplay,
+    OptJob,
     OptHelp,
     OptVersion,
 };
@@ -116,6 +124,8 @@ std::optional<Options> ParseCommandLine(int argc, char** argv) {
         {"port-dir", required_argument, nullptr, OptPortDir},
         {"port", required_argument, nullptr, OptPort},
         {"count", required_argument, nullptr, OptCount},
+        {"replay", required_argument, nullptr, OptReplay},
+        {"job", required_argument, nullptr, OptJob},
         {"help", no_argument, nullptr, OptHelp},
         {"version", no_argument, nullptr, OptVersion},
         {nullptr, 0, nullptr, 0},
@@ -174,6 +184,12 @@ std::optional<Options> ParseCommandLine(int argc, char** argv) {
             case OptCount:
                 options.count = ParseNumber("--count", optarg, 1, LONG_MAX);
                 break;
+            case OptReplay:
+                options.replayPath = optarg;
+                break;
+            case OptJob:
+                options.replayJob = ParseNumber("--job", optarg, 1, LONG_MAX);
+                break;
             case OptHelp:
                 return std::nullopt;
             case OptVersion:
@@ -188,6 +204,9 @@ std::optional<Options> ParseCommandLine(int argc, char** argv) {
     if (optind < argc) throw UsageError("unexpected argument '" + std::string(argv[optind]) + "'");
     if (options.portDir.empty() != (options.port == 0)) {
         throw UsageError("--port-dir and --port go together");
+    }
+    if (options.replayJob != 0 && options.replayPath.empty()) {
+        throw UsageError("--job needs --replay");
     }
     return options;
 }

@@ -40,6 +40,8 @@ struct Options {
     std::string portDir;
     long port = 0;
     long count = 0;  // 0: serve until stopped
+    std::string replayPath;  // a journal: answer with a recorded job's bytes
+    long replayJob = 0;      // its line; 0: the last
 };
 
 // Returns no options when --help was given; --version prints the version and

@@ -17,9 +17,11 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tools/common/escape.hpp"
 #include "tools/meter-sim/pseudo_terminal.hpp"
+#include "tools/meter-sim/replay.hpp"
 
 namespace meter_sim {
 
@@ -32,6 +34,10 @@ using tools::Escape;
 constexpr double LineRate = 960;  // characters per second on a 9600 baud 8N1 line
 constexpr auto BabbleTick = std::chrono::milliseconds(10);
 constexpr auto ReleaseCheck = std::chrono::milliseconds(50);
+// Replayed bytes go out this much before their recorded time: they were read
+// at one of the utility's 0.1 s polls, and must be waiting when the utility
+// polls at that time again.
+constexpr double ReplayLead = 0.05;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -43,6 +49,9 @@ class Simulator {
 public:
     Simulator(const Options& options, const PseudoTerminal& terminal)
         : options_(options), terminal_(terminal) {
+        if (!options_.replayPath.empty()) {
+            replay_ = LoadReplay(options_.replayPath, options_.replayJob);
+        }
         if (!options_.logPath.empty()) {
             log_.open(options_.logPath, std::ios::app);
             if (!log_) throw Failure("cannot open the log " + options_.logPath);
@@ -113,25 +122,52 @@ private:
         Log(Escape(command));
         if (command != "QM\r") return;
         ++queries_;
-        if (options_.silent) return;
-        const auto chosen = options_.replies.find(queries_);
-        Schedule(chosen != options_.replies.end() ? chosen->second : options_.reading);
+        Schedule(Answer());
     }
 
-    // Queues the reply in its pieces; a reply never overtakes an earlier one.
-    void Schedule(const std::string& reply) {
-        const auto gap = std::chrono::duration_cast<Clock::duration>(Seconds(options_.pieceGap));
-        auto when = std::max(
-            Clock::now() + std::chrono::duration_cast<Clock::duration>(Seconds(options_.delay)),
-            lastScheduled_);
+    // A piece of an answer and when it goes out, in seconds after the query.
+    struct Piece {
+        double after;
+        std::string bytes;
+    };
+
+    // The answer to the latest query: the recorded bytes of a replayed job's
+    // attempt, or the reply the options choose, in its pieces.
+    std::vector<Piece> Answer() const {
+        std::vector<Piece> pieces;
+        if (replay_) {
+            const auto index = static_cast<std::size_t>(queries_ - 1);
+            if (index >= replay_->size()) return pieces;
+            for (const ReplayedRead& read : (*replay_)[index]) {
+                pieces.push_back({std::max(read.at - ReplayLead, 0.0), read.bytes});
+            }
+            return pieces;
+        }
+        if (options_.silent) return pieces;
+        const auto chosen = options_.replies.find(queries_);
+        const std::string& reply = chosen != options_.replies.end() ? chosen->second : options_.reading;
         const auto count = static_cast<std::size_t>(options_.pieces);
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t from = reply.size() * i / count;
             const std::size_t to = reply.size() * (i + 1) / count;
             if (from == to) continue;
-            outgoing_.push_back({when, reply.substr(from, to - from)});
-            lastScheduled_ = when;
-            when += gap;
+            pieces.push_back({options_.delay + static_cast<double>(pieces.size()) * options_.pieceGap,
+                              reply.substr(from, to - from)});
+        }
+        return pieces;
+    }
+
+    // Queues the pieces at their times. An answer never overtakes an earlier
+    // one: it is put back whole, its pieces keeping their gaps.
+    void Schedule(const std::vector<Piece>& pieces) {
+        if (pieces.empty()) return;
+        auto at = [now = Clock::now()](double after) {
+            return now + std::chrono::duration_cast<Clock::duration>(Seconds(after));
+        };
+        const auto shift = std::max(lastScheduled_ - at(pieces.front().after), Clock::duration::zero());
+        for (const Piece& piece : pieces) {
+            lastScheduled_ = at(piece.after) + shift;
+            outgoing_.push_back({lastScheduled_, piece.bytes});
         }
     }
 
@@ -185,6 +221,7 @@ private:
     std::size_t babbleSent_ = 0;
     std::string command_;  // received bytes not yet ended by a CR
     long queries_ = 0;
+    std::optional<ReplayedAnswers> replay_;
 };
 
 }  // namespace
