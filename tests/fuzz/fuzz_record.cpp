@@ -83,11 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CalMod::PortName.clear();
     WriteFile(content);
     CalMod::ReadJob();
-    CalMod::WriteResultBack(resultText);
+    const bool written = !CalMod::WriteResultBack(resultText);
     const Bytes after = ReadFile();
     fs::current_path(startDirectory);
 
-    // The record is written whole; a longer file keeps its length.
+    // The record is written whole, and says so; a longer file keeps its length.
+    FUZZ_CHECK(written);
     FUZZ_CHECK(after.size() == std::max(content.size(), CalMod::RecordLength));
 
     // Within the record only the result field and the two numbers change; bytes
