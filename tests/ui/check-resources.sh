@@ -26,11 +26,11 @@ expect 'VALUE "ProductName", "Quillet Reading Utility"'
 expect 'VALUE "InternalName", "Quillet Reading Utility"'
 expect 'VALUE "OriginalFilename", "Quillet Reading Utility.exe"'
 expect 'VALUE "Comments", "Supports > COM9"'
-# The icon group the window loads, with a 32 x 32 and a 16 x 16 picture.
+# The icon group the window loads: 32 x 32 and 16 x 16, 16 colours, 4 bits a pixel.
 expect '"METERICON" 14 /* RT_GROUP_ICON */'
 expect 'Has 2 elements.'
-expect '"\040\040\000\000"'
-expect '"\020\020\000\000"'
+expect '"\040\040\020\000", 1, 4,'
+expect '"\020\020\020\000", 1, 4,'
 # The manifest (resource 1 of type 24): no elevation, common controls 6,
 # per-monitor DPI awareness.
 expect '1 24 /* RT_MANIFEST */'

@@ -90,9 +90,9 @@ screen_height=$(field "Height" root)
 echo "window ${width}x${height} at $left,$top on a ${screen_width}x${screen_height} screen"
 [[ $width == 247 && $height == 107 ]] || fail "client size ${width}x${height}, not 247x107"
 
-# Without a window manager the outer size is the client size; the window is
-# placed at half the difference, rounded half away from zero, and may stand
-# partly off the screen.
+# The outer window, the window's top-level ancestor (a window manager's frame,
+# or the window itself), is placed at half the difference of its size and the
+# screen's, rounded half away from zero, and may stand partly off the screen.
 centre() {
     local difference=$(($1 - $2))
     if ((difference < 0)); then echo $(((difference - 1) / 2)); else echo $(((difference + 1) / 2)); fi
@@ -100,13 +100,22 @@ centre() {
 if [[ -n $centred_by ]]; then
     bash -c "$centred_by" || fail "not centred: $centred_by"
 else
-    [[ $left == $(centre "$screen_width" "$width") && $top == $(centre "$screen_height" "$height") ]] ||
-        fail "not centred: expected $(centre "$screen_width" "$width"),$(centre "$screen_height" "$height")"
+    outer=$(awk '/Window id:/ {print $4}' "$work/window")
+    while parent=$(xwininfo -id "$outer" -children | awk '/Parent window id:/ && !/root window/ {print $4}') &&
+        [[ -n $parent ]]; do outer=$parent; done
+    read -r at outer_width outer_height < <(xwininfo -id "$outer" | awk -F': *' '/Absolute upper-left X/ {
+        x = $2 } /Absolute upper-left Y/ { y = $2 } / Width/ { w = $2 } / Height/ { h = $2 } /Border width/ { b = $2 }
+        END { print x "," y, w + 2 * b, h + 2 * b }')
+    expected="$(centre "$screen_width" "$outer_width"),$(centre "$screen_height" "$outer_height")"
+    [[ $at == "$expected" ]] || fail "outer window ${outer_width}x$outer_height at $at, not centred at $expected"
 fi
 
-xprop -name "$title" _NET_WM_ICON >"$work/icon"
-grep -q "Icon (32 x 32)" "$work/icon" || fail "no 32 x 32 icon"
-grep -q "Icon (16 x 16)" "$work/icon" || fail "no 16 x 16 icon"
+# Icon images as "WIDTHxHEIGHT COLOURS", fully transparent pixels no colour.
+xprop -name "$title" -notype -f _NET_WM_ICON 32c ' $0+' _NET_WM_ICON | tr -c '0-9\n' ' ' | awk '
+    { for (i = 1; i <= NF; i++) if (!n) { w = $i; h = $(++i); n = w * h; c = 0; split("", seen) }
+      else { if ($i >= 16777216 && !seen[$i]++) c++; if (!--n) print w "x" h, c } }' >"$work/icon"
+grep -Eqx "32x32 ([0-9]|1[0-6])" "$work/icon" && grep -Eqx "16x16 ([0-9]|1[0-6])" "$work/icon" ||
+    fail "no 32x32 and 16x16 icons of 16 colours at most; icons (size, colours): $(paste -sd ' ' "$work/icon")"
 
 # Rows of the label (236 x 97 at 5,6; the part on the screen) that hold dark
 # pixels, grouped into runs that stand at least 6 rows apart: one run per line.

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# with-xvfb.sh with-window-manager.sh COMMAND...: runs COMMAND under the Openbox
+# window manager on the display in DISPLAY; exit status 77 without Openbox.
+set -u
+command -v openbox >/dev/null || { echo "$0: openbox is not installed (Debian package openbox)" >&2; exit 77; }
+openbox --sm-disable >/dev/null 2>&1 &
+trap "kill $!; wait $!" EXIT
+for ((tenths = 0; ; tenths++)); do
+    xprop -root _OB_THEME | grep -q = && break  # set once its theme is loaded
+    ((tenths < 100)) || { echo "$0: openbox did not start within 10 s" >&2; exit 1; }
+    sleep 0.1
+done
+"$@"
