@@ -83,9 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CalMod::PortName.clear();
     WriteFile(content);
     CalMod::ReadJob();
-    CalMod::WriteResultBack(resultText);
+    const bool written = !CalMod::WriteResultBack(resultText);
     const Bytes after = ReadFile();
     fs::current_path(startDirectory);
+    FUZZ_CHECK(written);
 
     // The record is written whole; a longer file keeps its length.
     FUZZ_CHECK(after.size() == std::max(content.size(), CalMod::RecordLength));
