@@ -3,44 +3,25 @@
 # checks the exit status and the lines of the report that name the outcome.
 #
 # usage: port_check.sh PORT_CHECK METER_SIM CASE
-set -euo pipefail
-check=$1 meter_sim=$2 case=$3
+source "$(dirname "$0")/../lib/job.sh"
+job_init "$1" "$2"
+case=$3
+# The station map in the second of two station directories.
+export XDG_CONFIG_DIRS=$work/station-a:$XDG_CONFIG_DIRS
 
-work=$(mktemp -d)
-sim_pid='' hold_pid=''
-cleanup() {
-    [[ -n $hold_pid ]] && kill "$hold_pid" 2>/dev/null
-    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/station-a:$work/station-b
-user_ports=$XDG_CONFIG_HOME/quillet/ports station_ports=$work/station-b/quillet/ports
-mkdir -p "$user_ports" "$station_ports"
-
-start_meter() {  # directory to publish COM5 in, meter-sim options...
-    local dir=$1; shift
-    "$meter_sim" --port-dir "$dir" --port 5 --log "$work/meter.log" "$@" >"$work/sim.out" &
-    sim_pid=$!
-    for _ in $(seq 100); do [[ -s $work/sim.out ]] && return; sleep 0.05; done
-    echo "meter-sim did not start"; exit 1
-}
-
-fail=0
 run() {  # expected exit status, arguments...
-    local want=$1; shift
-    local status=0
-    "$check" "$@" >"$work/out" 2>"$work/err" || status=$?
-    if ((status != want)); then echo "exit status $status, expected $want"; fail=1; fi
+    local want=$1 status=0
+    shift
+    "${run_as[@]}" "$utility" "$@" >"$job.out" 2>"$job.err" || status=$?
+    ((status == want)) || failed "exit status $status, expected $want"
 }
 expect() {  # a line the report must hold (a grep pattern)
-    grep -qE -- "$1" "$work/out" "$work/err" || { echo "missing: $1"; fail=1; }
+    grep -qE -- "$1" "$job.out" "$job.err" || failed "missing: $1"
 }
-queries() { grep -c QM "$work/meter.log" || true; }
 
 case $case in
 reading)  # through the station map; stale bytes are shown and discarded
-    start_meter "$station_ports" --reading '0\r+1.2345 kOhms\r' --unsolicited 'junk\x01'
+    start_meter meter 5 "$station_ports" --reading '0\r+1.2345 kOhms\r' --unsolicited 'junk\x01'
     run 0 COM5 --unit "1000 Ohms"
     expect "^Port: +COM5 -> $station_ports/COM5 \(the station port map\)$"
     expect '^ +links to /dev/pts/'
@@ -51,50 +32,50 @@ reading)  # through the station map; stale bytes are shown and discarded
     expect '^ +first byte after 0\.[0-9]{2} s, CR after 0\.[0-9]{2} s'
     expect '^Conversion: .* into "1000 Ohms" gives "1234\.5Ohms"$'
     expect '^Result: +a reading$'
-    ! grep -q '^Warning' "$work/out" || { echo "a warning for Ohms into Ohms"; fail=1; }
-    [[ $(queries) == 2 ]] || { echo "meter got $(queries) queries"; fail=1; }
+    ! grep -q '^Warning' "$job.out" || failed "a warning for Ohms into Ohms"
+    expect_queries meter 2
     ;;
 unit_mismatch)  # kOhms for a job in mV: converted, with a warning; --unit trimmed
-    start_meter "$user_ports" --reading '0\r+1.2345 kOhms\r'
+    start_meter meter 5 "$ports" --reading '0\r+1.2345 kOhms\r'
     run 0 COM5 --unit "  10.000 mV "
     expect '^Conversion: .* into "10\.000 mV" gives "[0-9.]+mV"$'
     expect '^Warning: +the meter gives a resistance \("kOhm"\), the job asks for a voltage \("mV"\)'
     ;;
 line_fails)  # the meter goes away while the first query waits for it
-    start_meter "$user_ports" --delay 3
-    (sleep 0.5 && kill "$sim_pid") &
+    start_meter meter 5 "$ports" --delay 3
+    (sleep 0.5 && stop_meter meter) &
     run 5 COM5
     expect '^Line: +.*/COM5: (count waiting bytes|read): '
     expect '^Result: +the port opened, but the exchange with the meter failed'
     ;;
 slow_meter)  # the times show how long the meter takes
-    start_meter "$user_ports" --reading '1.5 V DC\r' --delay 0.6
+    start_meter meter 5 "$ports" --reading '1.5 V DC\r' --delay 0.6
     run 0 COM5
     expect '^ +first byte after 0\.[6-9][0-9] s, CR after 0\.[6-9][0-9] s'
     expect 'gives "1\.5"$'
     ;;
 no_reply)  # the first query answered, the second never: five attempts
-    start_meter "$user_ports" --reading '' --reply '1=0\r'
+    start_meter meter 5 "$ports" --reading '' --reply '1=0\r'
     run 1 COM5
     expect '^Query 2: +sent "QM\\r", 5 attempts$'
     expect '^ +no reply$'
     expect '^Result: +no reply from the meter'
-    [[ $(queries) == 6 ]] || { echo "meter got $(queries) queries"; fail=1; }
+    expect_queries meter 6
     ;;
 unconvertible)
-    start_meter "$user_ports" --reading '12.345\r'
+    start_meter meter 5 "$ports" --reading '12.345\r'
     run 3 COM5 --unit "1 V"
     expect '^Conversion: +"12\.345\\r" into "1 V" fails: reply has no blank'
     expect '^Result: +the reply cannot be converted'
     ;;
 dangling_map)  # the user's entry points nowhere and hides the station's
-    start_meter "$station_ports"
-    ln -s "$work/unplugged" "$user_ports/COM5"
+    start_meter meter 5 "$station_ports"
+    ln -s "$work/unplugged" "$ports/COM5"
     run 4 COM5
-    expect "^Port: +COM5 -> $user_ports/COM5 \(your own port map\)$"
+    expect "^Port: +COM5 -> $ports/COM5 \(your own port map\)$"
     expect '^Device: +the map entry points nowhere'
     expect '^Result: +the port cannot be opened'
-    [[ $(queries) == 0 ]] || { echo "meter got $(queries) queries"; fail=1; }
+    expect_queries meter 0
     ;;
 no_device)  # no entry anywhere: the usual device, which this number has not
     run 4 COM200
@@ -102,27 +83,24 @@ no_device)  # no entry anywhere: the usual device, which this number has not
     expect '^Device: +missing: .*map COM200 in'
     ;;
 held_elsewhere)  # another program has the port's lock
-    start_meter "$user_ports"
-    flock --no-fork "$user_ports/COM5" sleep 30 &
-    hold_pid=$!
+    start_meter meter 5 "$ports"
+    flock --no-fork "$ports/COM5" sleep 30 &
+    pids+=($!)
     sleep 0.3
     run 4 COM5
     expect '^In use: +another program holds it \(open in .*[0-9]+ \(sleep\)'
     expect '^Open: +.*in use by another program'
-    [[ $(queries) == 0 ]] || { echo "meter got $(queries) queries"; fail=1; }
+    expect_queries meter 0
     ;;
 no_permission)  # a device this user may not open
     touch "$work/locked" && chmod 000 "$work/locked"
-    ln -s "$work/locked" "$user_ports/COM5"
+    ln -s "$work/locked" "$ports/COM5"
     if ((EUID == 0)); then
         # Root may open anything: the check runs as the unprivileged user.
         command -v setpriv >/dev/null && id nobody >/dev/null 2>&1 ||
-            { echo "skipped: no setpriv or no user nobody"; exit 77; }
-        chmod 755 "$work"
+            missing "setpriv or the user nobody" "Debian packages util-linux, base-passwd"
         chmod -R a+rX "$work/config"
-        check() { setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$real_check" "$@"; }
-        real_check=$check
-        check=check
+        run_as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
     fi
     run 4 COM5
     expect "^Access: +.*group '"
@@ -144,5 +122,4 @@ command_line)
     ;;
 *) echo "unknown case $case"; exit 2 ;;
 esac
-((fail == 0)) || { echo "--- report"; cat "$work/out" "$work/err"; }
-exit $fail
+job_end

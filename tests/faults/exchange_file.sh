@@ -8,8 +8,8 @@
 # job asked.
 #
 # usage: exchange_file.sh UTILITY METER_SIM CASE
-source "$(dirname "$0")/lib.sh"
-fault_init "$1" "$2"
+source "$(dirname "$0")/../lib/job.sh"
+job_init "$1" "$2"
 case=$3
 
 start_meter com5 5 "$ports" --reading '0\r+1.2345 kOhms\r'
@@ -34,7 +34,6 @@ record_less_one_byte)
     record '1000 Ohms' COM5 | head -c 214 >"$file"
     run_utility 10
     check_job 1234.5Ohms
-    [[ $(stat -c %s "$file") == 215 ]] || failed "the file is not 215 bytes long"
     ;;
 record_and_one_byte)
     { record '1000 Ohms' COM5; printf '\xA5'; } >"$file"
@@ -46,7 +45,6 @@ hundred_thousand_bytes)
     truncate -s 100000 "$file"
     run_utility 10
     check_job 1234.5Ohms
-    [[ $(stat -c %s "$file") == 100000 ]] || failed "the file is not 100,000 bytes long"
     ;;
 write_fails_part_way|short_file_write_fails)
     # Files may grow to 150 bytes only (SIGXFSZ ignored, so the write reports
@@ -62,4 +60,4 @@ write_fails_part_way|short_file_write_fails)
 *) echo "unknown case $case"; exit 2 ;;
 esac
 expect_queries com5 "$( [[ $case =~ ^(empty|one_byte|short_file_write_fails)$ ]] && echo 0 || echo 2)"
-fault_exit
+job_end

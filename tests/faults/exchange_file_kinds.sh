@@ -8,8 +8,8 @@
 # on standard error: the result did not reach the host.
 #
 # usage: exchange_file_kinds.sh UTILITY METER_SIM CASE
-source "$(dirname "$0")/lib.sh"
-fault_init "$1" "$2"
+source "$(dirname "$0")/../lib/job.sh"
+job_init "$1" "$2"
 case=$3
 file=$job/ExtCtrl.dat
 job_exit=1
@@ -40,8 +40,8 @@ read_only)
         # Root may write any file: the job (and its meters, whose terminals it
         # must open) run as the unprivileged user, in a directory that user
         # may write, with a record owned by root.
-        command -v setpriv >/dev/null && id nobody >/dev/null 2>&1 &&
-            getent group nogroup >/dev/null || { echo "skipped: no setpriv or no nobody/nogroup"; exit 77; }
+        command -v setpriv >/dev/null && id nobody >/dev/null 2>&1 && getent group nogroup >/dev/null ||
+            missing "setpriv, or the user nobody or group nogroup" "Debian packages util-linux, base-passwd"
         run_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
         chown -R nobody "$work/config" "$job"
         chown root "$file"
@@ -61,4 +61,4 @@ read_only)
     ;;
 *) echo "unknown case $case"; exit 2 ;;
 esac
-fault_exit
+job_end

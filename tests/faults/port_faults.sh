@@ -5,8 +5,8 @@
 # status 0, the record intact and nothing else touched.
 #
 # usage: port_faults.sh UTILITY METER_SIM CASE
-source "$(dirname "$0")/lib.sh"
-fault_init "$1" "$2"
+source "$(dirname "$0")/../lib/job.sh"
+job_init "$1" "$2"
 case=$3
 
 reading='0\r+1.2345 kOhms\r'
@@ -32,8 +32,7 @@ vanish_mid_reply)
     start_utility 10
     wait_for_queries meter 2
     sleep 0.3
-    kill -KILL "$meter_pid_meter"
-    { wait "$meter_pid_meter"; } 2>/dev/null || true
+    stop_meter meter KILL
     finish_utility
     expect_within 4
     check_job ''
@@ -102,4 +101,4 @@ map_nowhere)
     ;;
 *) echo "unknown case $case"; exit 2 ;;
 esac
-fault_exit
+job_end

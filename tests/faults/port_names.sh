@@ -5,8 +5,8 @@
 # intact with that result.
 #
 # usage: port_names.sh UTILITY METER_SIM CASE
-source "$(dirname "$0")/lib.sh"
-fault_init "$1" "$2"
+source "$(dirname "$0")/../lib/job.sh"
+job_init "$1" "$2"
 case=$3
 file=$job/ExtCtrl.dat
 
@@ -26,4 +26,4 @@ esac
 run_utility 10
 check_job 1234.5Ohms
 expect_queries com1 2
-fault_exit
+job_end

@@ -4,8 +4,8 @@
 # that the reply conversion gives for that reply (empty when it has none).
 #
 # usage: replies.sh UTILITY METER_SIM CASE
-source "$(dirname "$0")/lib.sh"
-fault_init "$1" "$2"
+source "$(dirname "$0")/../lib/job.sh"
+job_init "$1" "$2"
 case=$3
 
 record '1 V' COM5 >"$job/ExtCtrl.dat"
@@ -83,4 +83,4 @@ infinity)
     ;;
 *) echo "unknown case $case"; exit 2 ;;
 esac
-fault_exit
+job_end

@@ -4,8 +4,8 @@
 # half-written, and nothing else in the directory changes.
 #
 # usage: sigterm.sh UTILITY METER_SIM CASE
-source "$(dirname "$0")/lib.sh"
-fault_init "$1" "$2"
+source "$(dirname "$0")/../lib/job.sh"
+job_init "$1" "$2"
 case=$3
 file=$job/ExtCtrl.dat
 reading='0\r+1.2345 kOhms\r'
@@ -75,4 +75,4 @@ around_write_back)
     ;;
 *) echo "unknown case $case"; exit 2 ;;
 esac
-fault_exit
+job_end

@@ -5,10 +5,8 @@
 # Usage: check-resources.sh EXE
 set -u
 windres=x86_64-w64-mingw32-windres
-if ! command -v $windres >/dev/null; then
-    echo "$0: $windres is not installed (Debian package binutils-mingw-w64-x86-64)" >&2
-    exit 77
-fi
+source "$(dirname "$0")/../lib/job.sh"
+require_commands "Debian package binutils-mingw-w64-x86-64" $windres
 rc=$(mktemp)
 trap 'rm -f "$rc"' EXIT
 $windres -i "$1" -O rc >"$rc" || { echo "FAIL: windres cannot read $1" >&2; exit 1; }

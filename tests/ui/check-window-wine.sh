@@ -8,15 +8,17 @@
 # handles no messages; a window program run once beforehand (WARM_UP, which
 # must end by itself) gets past that.
 #
-# Usage: with-xvfb.sh check-window-wine.sh PREFIX WARM_UP [check-window.sh arguments...]
+# The window is centred by its outer size, and its label holds the status
+# text of a job with the result 1234.5Ohms (the window probe's), as INSPECTOR
+# (window_examine.exe) sees them.
+#
+# Usage: with-xvfb.sh check-window-wine.sh PREFIX WARM_UP INSPECTOR [check-window.sh arguments...]
 set -u
-if ! command -v wine >/dev/null; then
-    echo "$0: wine is not installed (Debian package wine64)" >&2
-    exit 77
-fi
 here=$(dirname "$0")
-prefix=$1 warm_up=$2
-shift 2
+source "$here/../lib/job.sh"
+require_commands "Debian packages wine, wine64" wine
+prefix=$1 warm_up=$2 inspector=$3
+shift 3
 export WINEPREFIX=$prefix WINEDEBUG=-all
 # The server started here outlives the set-up; its output goes to a file.
 if ! bash "$here/../win/wine_prefix.sh" setup "$prefix" </dev/null >"$prefix.log" 2>&1; then
@@ -25,4 +27,4 @@ if ! bash "$here/../win/wine_prefix.sh" setup "$prefix" </dev/null >"$prefix.log
 fi
 trap 'bash "$here/../win/wine_prefix.sh" teardown "$prefix" >/dev/null 2>&1; rm -f "$prefix.log"' EXIT
 wine "$warm_up" >/dev/null 2>&1 </dev/null
-bash "$here/check-window.sh" "$@"
+bash "$here/check-window.sh" --centred-by "wine '$inspector' '$(status_text 1234.5Ohms '\r\n')'" "$@"

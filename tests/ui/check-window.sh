@@ -32,12 +32,8 @@ if (($# < 2)) && [[ -z $watch || $# -lt 1 ]]; then
 fi
 lines=$1
 shift
-for tool in xwininfo xprop import convert; do
-    if ! command -v $tool >/dev/null; then
-        echo "$0: $tool is not installed (Debian packages x11-utils, imagemagick)" >&2
-        exit 77
-    fi
-done
+source "$(dirname "$0")/../lib/job.sh"
+require_commands "Debian packages x11-utils, imagemagick" xwininfo xprop import convert
 
 title="Quillet Readback Utility"
 work=$(mktemp -d)

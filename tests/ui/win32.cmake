@@ -12,13 +12,10 @@ target_link_libraries(window_examine PRIVATE quillet_warnings)
 add_test(NAME ui.win32_resources
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/check-resources.sh ${utility_exe})
 
-# The label control holds the text with CR LF line breaks.
-set(probe_text "Reading from 189...\\r\\n\\r\\nReading = 1234.5Ohms\\r\\n\\r\\nPassing reading to Vantor...")
 add_test(NAME ui.win32_window_under_xvfb
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/with-xvfb.sh bash
                  ${CMAKE_CURRENT_SOURCE_DIR}/check-window-wine.sh
                  ${CMAKE_CURRENT_BINARY_DIR}/window-prefix $<TARGET_FILE:window_probe>
-                 --centred-by "wine '$<TARGET_FILE:window_examine>' '${probe_text}'"
-                 3 wine $<TARGET_FILE:window_probe> 30)
+                 $<TARGET_FILE:window_examine> 3 wine $<TARGET_FILE:window_probe> 30)
 set_tests_properties(ui.win32_resources ui.win32_window_under_xvfb PROPERTIES
                      SKIP_RETURN_CODE 77 TIMEOUT 90)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command under a private Xvfb server on a free display number and stops
 # the server afterwards. The command finds the server in DISPLAY and its
-# process id in XVFB_PID; the exit status is the command's, or 77 when Xvfb is
-# not installed.
+# process id in XVFB_PID; the exit status is the command's, or when Xvfb is not
+# installed 77 (skipped; 1 with QUILLET_REQUIRE_ALL_TESTS=1).
 #
 # Usage: with-xvfb.sh [-s WIDTHxHEIGHTxDEPTH] [-a AUTHFILE] command [argument...]
 #   -s  screen of the server (default 1024x768x24)
@@ -21,10 +21,8 @@ while getopts s:a: option; do
 done
 shift $((OPTIND - 1))
 if (($# == 0)); then usage; exit 2; fi
-if ! command -v Xvfb >/dev/null; then
-    echo "$0: Xvfb is not installed (Debian package xvfb)" >&2
-    exit 77
-fi
+source "$(dirname "$0")/../lib/job.sh"
+require_commands "Debian package xvfb" Xvfb
 
 work=$(mktemp -d)
 : >"$work/display"
