@@ -33,6 +33,11 @@ of $XDG_CONFIG_DIRS (default /etc/xdg), else /dev/ttyS<N-1>.
 
 Without a display the status text goes to standard output.
 
+A line "journal = PATH" in $XDG_CONFIG_HOME/quillet/settings (the user's) or
+<dir>/quillet/settings for a directory of $XDG_CONFIG_DIRS (the station's)
+makes each job append one JSON line to PATH: the meter's bytes with their
+times, the result and the outcome. Without it nothing is journalled.
+
   --help      show this text and exit
   --version   show the version and exit
 Any other command line is ignored.

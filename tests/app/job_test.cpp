@@ -106,6 +106,14 @@ protected:
         fs::remove_all(dir_, ignored);
         fs::create_directories(dir_);
         fs::current_path(dir_);
+        // The job reads the station's settings: only the test's own, none.
+#ifdef _WIN32
+        _putenv_s("APPDATA", dir_.string().c_str());
+        _putenv_s("ProgramData", dir_.string().c_str());
+#else
+        setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", dir_.c_str(), 1);
+#endif
     }
     void TearDown() override {
         fs::current_path(previous_);

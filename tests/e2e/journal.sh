@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The job's journal through the real program (the Linux build, or the Windows
+# build under Wine): switched on by the user's settings file, one JSON line a
+# job whose bytes decode back to exactly what the meter sent, and that line
+# replayed by meter-sim giving the same result. Off or unwritable, the job is
+# the same as without it.
+#
+# usage: journal.sh UTILITY METER_SIM CASE
+source "$(dirname "$0")/../lib/job.sh"
+job_init "$1" "$2"
+case=$3
+require_commands 'Debian package jq' jq
+journal=$work/journal.jsonl reply='0\r+1.2345 kOhms\r'
+
+settings() {  # settings folder, journal file: the settings file naming that journal
+    mkdir -p "$1"
+    printf '# where the jobs keep their evidence\n\njournal = %s\n' "$2" >"$1/$settings_file"
+}
+if [[ -n $dosdevices ]]; then
+    # The user's %APPDATA% as Wine sets it, in the tests' shared prefix.
+    user_settings=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -path '*/AppData/Roaming' | head -n 1)/Quillet
+    settings_file=settings.ini windows_journal=Z:${journal//\//\\}
+    trap 'rm -rf "$user_settings"; job_cleanup' EXIT
+else
+    user_settings=$XDG_CONFIG_HOME/quillet settings_file=settings windows_journal=$journal
+fi
+
+job_with() {  # result, meter-sim options...: a job on COM5 with this meter
+    local result=$1
+    shift
+    record '1000 Ohms' COM5 >"$job/ExtCtrl.dat"
+    start_meter meter 5 "$ports" "$@"
+    run_utility 40
+    stop_meter meter
+    if [[ -n $dosdevices ]]; then check_record "$result"; else check_job "$result"; fi
+}
+
+check_line() {  # outcome, attempts of the second query, the reply sent to each query
+    [[ $(wc -l <"$journal") == 1 ]] || failed "the journal does not hold one line"
+    jq -e . "$journal" >/dev/null || failed "the journal's line is not JSON"
+    [[ $(jq -r .outcome "$journal") == "$1" ]] || failed "outcome is not $1"
+    [[ $(jq '.queries[1].attempts | length' "$journal") == "$2" ]] || failed "not $2 attempts"
+    local q
+    for q in 0 1; do
+        # Every read of the query, decoded to bytes (\u00XX is byte XX).
+        jq -j ".queries[$q].attempts | map(.reads | map(.bytes) | add // \"\") | add" "$journal" |
+            iconv -f UTF-8 -t ISO-8859-1 >"$work/read$q"
+        cmp -s "$work/read$q" <(printf '%b' "$3") || failed "query $q's bytes are not the meter's"
+    done
+}
+
+replayed() {  # result: the journal's job again, its meter replaying the journal
+    new_job "$work/replayed"
+    job_with "$1" --replay "$journal"
+}
+
+case $case in
+off)
+    # No settings file anywhere: nothing is written but the record.
+    listing() { find "$work/config" "$work/station" -name ports -prune -o -printf '%p %y %s %T@\n'; }
+    listing >"$work/before"
+    job_with 1234.5Ohms --reading "$reply"
+    diff "$work/before" <(listing) || failed "the settings locations changed"
+    ;;
+reading | pieces)
+    # The user's file wins over the station's.
+    settings "$user_settings" "$windows_journal"
+    settings "$work/station/quillet" "$work/station.jsonl"
+    pieces=()
+    [[ $case == pieces ]] && pieces=(--pieces 3 --piece-gap 0.4)
+    job_with 1234.5Ohms --reading "$reply" "${pieces[@]}"
+    check_line reading 1 "$reply"
+    [[ $case == reading ]] || (($(jq '.queries[1].attempts[0].reads | length' "$journal") > 1)) ||
+        failed "the reply did not come in pieces"
+    [[ ! -e $work/station.jsonl ]] || failed "the station's journal was written"
+    replayed 1234.5Ohms
+    ;;
+silent)
+    settings "$user_settings" "$windows_journal"
+    job_with '' --silent
+    check_line 'no reading' 5 ''
+    replayed ''
+    ;;
+unwritable)
+    # A journal in a folder that does not exist: the job as without one.
+    settings "$user_settings" "$work/none/journal.jsonl"
+    job_with 1234.5Ohms --reading "$reply"
+    [[ ! -e $work/none ]] || failed "the journal's folder was made"
+    ;;
+concurrent)
+    # Two jobs on two ports, ending together, 25 times: every line whole.
+    settings "$user_settings" "$windows_journal"
+    start_meter a 5 "$ports" --reading "$reply"
+    start_meter b 6 "$ports" --reading "$reply"
+    for _ in $(seq 25); do
+        both=()
+        for port in 5 6; do
+            mkdir -p "$work/$port" && record '1000 Ohms' "COM$port" >"$work/$port/ExtCtrl.dat"
+            (cd "$work/$port" && env -u DISPLAY "$utility" >/dev/null) &
+            both+=($!)
+        done
+        wait "${both[@]}"
+    done
+    [[ $(jq -c . "$journal" | grep -c '"outcome":"reading"') == 50 ]] ||
+        failed "not 50 whole lines with a reading"
+    ;;
+*) echo "unknown case $case"; exit 2 ;;
+esac
+job_end
