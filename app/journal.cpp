@@ -114,7 +114,7 @@ std::string JournalLine(const JournalEntry& entry) {
     const char* outcome = entry.notWritten ? "not written"
                           : entry.result.empty() ? "no reading"
                                                  : "reading";
-    line += "],\"result\":" + BytesJson(entry.result) + ",\"outcome\":\"" + outcome + "\"";
+    line += "],\"result\":" + BytesJson(entry.result) + R"(,"outcome":")" + outcome + "\"";
     if (entry.notWritten) line += ",\"reason\":" + TextJson(*entry.notWritten);
     return line + "}\n";
 }

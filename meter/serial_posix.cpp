@@ -107,7 +107,7 @@ private:
 };
 
 std::string PosixSerialControl::OpenDevice(std::int16_t port) {
-    const std::string path = PortPath(port);
+    std::string path = PortPath(port);
     // O_NONBLOCK: neither the open nor any read waits for the line.
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {

@@ -125,7 +125,7 @@ private:
 };
 
 std::string Win32SerialControl::OpenDevice(std::int16_t port) {
-    const std::string path = PortPath(port);
+    std::string path = PortPath(port);
     // No sharing: a port held by another program is refused ("access denied").
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
