@@ -11,6 +11,7 @@
 
 #include "app/journal.hpp"
 #include "app/record.hpp"
+#include "app/station.hpp"
 #include "app/step.hpp"
 #include "reading/take_reading.hpp"
 #include "reading/text.hpp"
@@ -29,6 +30,9 @@ std::int16_t PortNumber(std::string_view portName) {
 }
 
 void Main() {
+    // A file size limit then fails the journal's or the record's write with
+    // an error, which the job reports, instead of killing the job.
+    FileSizeLimitFailsWrites();
     std::unique_ptr<Journal> journal;  // only when the station's settings ask for one
     Step([&] { journal = Journal::Start(); });
     std::string resultText;

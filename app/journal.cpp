@@ -1,5 +1,6 @@
 #include "app/journal.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -8,7 +9,9 @@
 #include "app/record.hpp"
 #include "app/settings.hpp"
 #include "app/station.hpp"
+#include "app/utf8.hpp"
 #include "meter/clock.hpp"
+#include "reading/convert.hpp"
 #include "ui/main_form.hpp"
 
 #ifndef QUILLET_VERSION
@@ -42,18 +45,15 @@ std::string BytesJson(std::string_view bytes) {
     return out + "\"";
 }
 
-// UTF-8 text (names, the directory): valid sequences as they are, control
-// characters and bytes that are no UTF-8 as \u00XX.
+// UTF-8 text (names, the directory): well-formed sequences as they are;
+// control characters and bytes that are no UTF-8 (overlong forms, surrogates,
+// code points past U+10FFFF included) as \u00XX.
 std::string TextJson(std::string_view text) {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
-        bool valid = lead < 0x80 || (lead >= 0xC2 && lead <= 0xF4 && i + length <= text.size());
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-        }
-        if (lead >= 0x80 && valid) {
+        const std::size_t length = Utf8SequenceLength(text, i);
+        if (lead >= 0x80 && length > 0) {
             out.append(text.substr(i, length));
             i += length;
             continue;
@@ -156,7 +156,8 @@ void Journal::Finish(const std::string& result,
             entry.display = ui::MainForm().OnDisplay();
         }
         entry.replies = replies_;
-        entry.result = result;
+        // What the host reads: the text the record's field got, without its fill.
+        entry.result = result.substr(0, std::min(result.size(), reading::ResultFieldWidth));
         entry.notWritten = notWritten;
         entry.seconds = meter::SteadyClock().Now() - started_;
         AppendWhole(file_, JournalLine(entry));

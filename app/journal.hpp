@@ -28,7 +28,7 @@ struct JournalEntry {
     bool display = false;      // whether the window was on a display
     std::vector<meter::QueryTrace> queries;
     std::vector<std::string> replies;  // each query's collected reply
-    std::string result;
+    std::string result;  // what the record's field got, without its fill
     std::optional<std::string> notWritten;  // why the result did not reach the record
 };
 

@@ -1,9 +1,14 @@
-// The station's settings file: `key = value` lines, `#` comments and blank
-// lines. It is looked up in the configuration directories, the user's own
-// first (meter/config_dirs.hpp); for each key the first file that sets it
-// wins. One key is known: `journal = PATH`, the file each job appends its
-// journal line to (a relative PATH counts from the settings file's folder).
-// Without a settings file, or without that key, nothing is journalled.
+// The station's settings file: `key = value` lines, blank lines, and comment
+// lines that begin with `#` (a `#` later in a line is part of it: Windows paths
+// may hold one). Keys are compared in either case, as Windows compares INI
+// keys. The file may be UTF-8 with or without a byte order mark, UTF-16 of
+// either byte order with its mark (what Windows editors and PowerShell write),
+// or else text in the station's 8-bit code page. It is looked up in the
+// configuration directories, the user's own first (meter/config_dirs.hpp);
+// for each key the first file that sets it wins. One key is known:
+// `journal = PATH`, the file each job appends its journal line to (a relative
+// PATH counts from the settings file's folder). Without a settings file, or
+// without that key, nothing is journalled.
 #pragma once
 
 #include <filesystem>
@@ -27,7 +32,11 @@ struct Settings {
     std::vector<SettingsProblem> problems;     // lines that changed nothing
 };
 
-// Reads one settings file's text into `settings`; keys it already holds stay.
+// A settings file's bytes as UTF-8 text, whatever of the encodings above it
+// is in.
+std::string SettingsText(std::string_view bytes);
+
+// Reads one settings file's text (UTF-8) into `settings`; keys it already holds stay.
 void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings);
 
 // The settings of this user on this station. Never throws: an unreadable file

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,15 +19,58 @@ std::string HostName();
 // 2026-12-09T21:30:00.123+01:00.
 std::string LocalTimestamp(std::chrono::system_clock::time_point when);
 
-// Appends the text to the file (created when missing) in one write, so that
-// two jobs appending at the same moment never interleave. Throws
-// std::runtime_error, naming the file and the system's reason, when the text
+// Appends one line (ending in a line feed) to the file, created when missing,
+// in one write, so that two jobs appending at the same moment never
+// interleave. The line always starts a line of its own: after a torn last
+// line (a crash, a full disk) it begins with a line feed. A write that goes in
+// only part-way is taken back when nothing else was appended since. Throws
+// std::runtime_error, naming the file and the system's reason, when the line
 // did not go in whole. Never waits on a FIFO.
-void AppendWhole(const std::filesystem::path& file, std::string_view text);
+void AppendWhole(const std::filesystem::path& file, std::string_view line);
+
+// A file opened for appending, the platform's own: every write goes to the
+// end of the file as one piece.
+class AppendingFile {
+public:
+    // Throws std::runtime_error naming the file and the system's reason.
+    explicit AppendingFile(const std::filesystem::path& file);
+    ~AppendingFile();
+    AppendingFile(const AppendingFile&) = delete;
+    AppendingFile& operator=(const AppendingFile&) = delete;
+
+    // The size of a regular file, and whether it ends in a line feed (an
+    // empty one counts as ending in one, as does one this user may not read);
+    // nothing for a FIFO or a device.
+    struct End {
+        std::uint64_t size = 0;
+        bool lineFeed = true;
+    };
+    std::optional<End> FileEnd();
+    // One write; how many bytes went in. Throws when none did.
+    std::size_t Write(std::string_view text);
+    // Cuts the file back to `size`; false when it could not.
+    bool CutTo(std::uint64_t size);
+    // Throws when the close reports an error.
+    void Close();
+
+private:
+    std::filesystem::path file_;
+    std::intptr_t handle_ = -1;  // the platform's descriptor or handle; -1 when closed
+    bool readable_ = false;
+};
 
 // Why the file could not be appended to now; nothing when it could. Changes
 // nothing: a missing file is judged by its folder.
 std::optional<std::string> AppendProblem(const std::filesystem::path& file);
+
+// Text in the station's 8-bit code page as UTF-8: the ANSI code page on
+// Windows; on POSIX systems, where file names are bytes, the bytes as they are.
+std::string CodePageToUtf8(std::string_view text);
+
+// With a file size limit (ulimit -f), a write past it fails with an error
+// instead of ending the process, so that the job reports it as it reports a
+// full disk. Nothing to do on Windows.
+void FileSizeLimitFailsWrites();
 
 // A path as UTF-8 text.
 std::string PathText(const std::filesystem::path& path);

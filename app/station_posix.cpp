@@ -1,13 +1,16 @@
 // Station facts and the journal's append on POSIX systems.
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
+#include <utility>
 
 #include "app/station.hpp"
 
@@ -41,18 +44,68 @@ std::string LocalTimestamp(std::chrono::system_clock::time_point when) {
     return text;
 }
 
-void AppendWhole(const std::filesystem::path& file, std::string_view text) {
-    // O_NONBLOCK: a FIFO without a reader fails at once instead of waiting.
-    const int fd = open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
-    if (fd < 0) throw std::runtime_error(file.string() + ": open: " + std::strerror(errno));
-    const ssize_t written = write(fd, text.data(), text.size());
-    const int writeError = errno;
-    const bool closed = close(fd) == 0;
-    if (written < 0) throw std::runtime_error(file.string() + ": write: " + std::strerror(writeError));
-    if (static_cast<std::size_t>(written) != text.size()) {
-        throw std::runtime_error(file.string() + ": write: only part of the line went in");
+namespace {
+
+std::runtime_error Failure(const std::filesystem::path& file, const char* operation, int error) {
+    return std::runtime_error(file.string() + ": " + operation + ": " + std::strerror(error));
+}
+
+}  // namespace
+
+AppendingFile::AppendingFile(const std::filesystem::path& file) : file_(file) {
+    // O_NONBLOCK: a FIFO without a reader fails at once instead of waiting. A
+    // regular file is opened for reading too, to see how it ends; one this
+    // user may only write is appended to all the same.
+    const int flags = O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK;
+    struct stat info {};
+    const bool regular = stat(file.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+    int fd = regular ? open(file.c_str(), O_RDWR | flags, 0644) : -1;
+    readable_ = fd >= 0;
+    if (fd < 0 && (!regular || errno == EACCES)) fd = open(file.c_str(), O_WRONLY | flags, 0644);
+    if (fd < 0) throw Failure(file, "open", errno);
+    handle_ = fd;
+}
+
+AppendingFile::~AppendingFile() {
+    if (handle_ >= 0) close(static_cast<int>(handle_));
+}
+
+std::optional<AppendingFile::End> AppendingFile::FileEnd() {
+    const int fd = static_cast<int>(handle_);
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    End end{static_cast<std::uint64_t>(info.st_size), true};
+    char last = '\n';
+    if (readable_ && info.st_size > 0 && pread(fd, &last, 1, info.st_size - 1) == 1) {
+        end.lineFeed = last == '\n';
     }
-    if (!closed) throw std::runtime_error(file.string() + ": close: " + std::strerror(errno));
+    return end;
+}
+
+std::size_t AppendingFile::Write(std::string_view text) {
+    ssize_t written = -1;
+    do {
+        written = write(static_cast<int>(handle_), text.data(), text.size());
+    } while (written < 0 && errno == EINTR);
+    if (written < 0) throw Failure(file_, "write", errno);
+    return static_cast<std::size_t>(written);
+}
+
+bool AppendingFile::CutTo(std::uint64_t size) {
+    return ftruncate(static_cast<int>(handle_), static_cast<off_t>(size)) == 0;
+}
+
+void AppendingFile::Close() {
+    const int fd = static_cast<int>(std::exchange(handle_, -1));
+    if (close(fd) != 0) throw Failure(file_, "close", errno);
+}
+
+std::string CodePageToUtf8(std::string_view text) {
+    return std::string(text);
+}
+
+void FileSizeLimitFailsWrites() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 std::optional<std::string> AppendProblem(const std::filesystem::path& file) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 #include <stdexcept>
+#include <utility>
 
 #include "app/station.hpp"
 #include "meter/system_message_win32.hpp"
@@ -59,25 +60,86 @@ std::string LocalTimestamp(std::chrono::system_clock::time_point when) {
     return text;
 }
 
-void AppendWhole(const std::filesystem::path& file, std::string_view text) {
-    // FILE_APPEND_DATA alone: every write goes to the end, as one piece.
-    const HANDLE handle = CreateFileW(file.c_str(), FILE_APPEND_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) throw Failure(file, "open");
-    DWORD written = 0;
-    const BOOL wrote = WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written,
-                                 nullptr);
-    const DWORD writeError = GetLastError();
-    CloseHandle(handle);
-    if (!wrote) {
-        SetLastError(writeError);
-        throw Failure(file, "write");
+namespace {
+
+HANDLE OpenAppending(const std::filesystem::path& file, DWORD access) {
+    return CreateFileW(file.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+AppendingFile::AppendingFile(const std::filesystem::path& file) : file_(file) {
+    // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end, as
+    // one piece. Read access as well, to see how the file ends; a file this
+    // user may only append to is appended to all the same.
+    HANDLE handle = OpenAppending(file, FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE);
+    readable_ = handle != INVALID_HANDLE_VALUE;
+    if (!readable_ && GetLastError() == ERROR_ACCESS_DENIED) {
+        handle = OpenAppending(file, FILE_APPEND_DATA | SYNCHRONIZE);
     }
-    if (written != text.size()) {
-        throw std::runtime_error(PathText(file) + ": write: only part of the line went in");
+    if (handle == INVALID_HANDLE_VALUE) throw Failure(file, "open");
+    handle_ = reinterpret_cast<std::intptr_t>(handle);
+}
+
+AppendingFile::~AppendingFile() {
+    if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+std::optional<AppendingFile::End> AppendingFile::FileEnd() {
+    const HANDLE handle = reinterpret_cast<HANDLE>(handle_);
+    LARGE_INTEGER size{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) return std::nullopt;
+    End end{static_cast<std::uint64_t>(size.QuadPart), true};
+    if (readable_ && size.QuadPart > 0) {
+        OVERLAPPED at{};  // a read at an offset, on a handle opened for plain access
+        at.Offset = static_cast<DWORD>(size.QuadPart - 1);
+        at.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
+        char last = '\n';
+        DWORD got = 0;
+        if (ReadFile(handle, &last, 1, &got, &at) && got == 1) end.lineFeed = last == '\n';
+    }
+    return end;
+}
+
+std::size_t AppendingFile::Write(std::string_view text) {
+    DWORD written = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(handle_), text.data(), static_cast<DWORD>(text.size()),
+                   &written, nullptr) &&
+        written == 0) {
+        throw Failure(file_, "write");
+    }
+    return written;
+}
+
+bool AppendingFile::CutTo(std::uint64_t size) {
+    // An appending handle cannot move the end back; a second one may.
+    const HANDLE handle = CreateFileW(file_.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool cut = SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
+    CloseHandle(handle);
+    return cut;
+}
+
+void AppendingFile::Close() {
+    if (!CloseHandle(reinterpret_cast<HANDLE>(std::exchange(handle_, -1)))) {
+        throw Failure(file_, "close");
     }
 }
+
+std::string CodePageToUtf8(std::string_view text) {
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), size);
+    return Utf8(wide.data(), static_cast<int>(wide.size()));
+}
+
+void FileSizeLimitFailsWrites() {}
 
 std::optional<std::string> AppendProblem(const std::filesystem::path& file) {
     std::error_code error;

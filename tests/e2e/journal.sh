@@ -12,9 +12,11 @@ case=$3
 require_commands 'Debian package jq' jq
 journal=$work/journal.jsonl reply='0\r+1.2345 kOhms\r'
 
-settings() {  # settings folder, journal file: the settings file naming that journal
+settings() {  # settings folder, journal file: the settings file naming that journal; for
+    # Windows as Notepad saves it in "Unicode": UTF-16 with its byte order mark, CRLF
     mkdir -p "$1"
-    printf '# where the jobs keep their evidence\n\njournal = %s\n' "$2" >"$1/$settings_file"
+    printf '# where the jobs keep their evidence\r\n\r\nJournal = %s\r\n' "$2" |
+        if [[ -n $dosdevices ]]; then iconv -f UTF-8 -t UTF-16; else cat; fi >"$1/$settings_file"
 }
 if [[ -n $dosdevices ]]; then
     # The user's %APPDATA% as Wine sets it, in the tests' shared prefix.
@@ -25,12 +27,13 @@ else
     user_settings=$XDG_CONFIG_HOME/quillet settings_file=settings windows_journal=$journal
 fi
 
-job_with() {  # result, meter-sim options...: a job on COM5 with this meter
+through=() target='1000 Ohms'
+job_with() {  # result, meter-sim options...: a job on COM5 with this meter, run "${through[@]}"
     local result=$1
     shift
-    record '1000 Ohms' COM5 >"$job/ExtCtrl.dat"
+    record "$target" COM5 >"$job/ExtCtrl.dat"
     start_meter meter 5 "$ports" "$@"
-    run_utility 40
+    run_utility 40 "${through[@]}"
     stop_meter meter
     if [[ -n $dosdevices ]]; then check_record "$result"; else check_job "$result"; fi
 }
@@ -66,14 +69,19 @@ reading | pieces)
     # The user's file wins over the station's.
     settings "$user_settings" "$windows_journal"
     settings "$work/station/quillet" "$work/station.jsonl"
-    pieces=()
-    [[ $case == pieces ]] && pieces=(--pieces 3 --piece-gap 0.4)
-    job_with 1234.5Ohms --reading "$reply" "${pieces[@]}"
+    pieces=() result=1234.5Ohms
+    if [[ $case == pieces ]]; then
+        # Also a result longer than the record's field: the line holds what the host got.
+        pieces=(--pieces 3 --piece-gap 0.4) result=12344.999413644mVolts
+        reply='12.345 V DC\r' target='1 mVolts'
+    fi
+    job_with $result --reading "$reply" "${pieces[@]}"
     check_line reading 1 "$reply"
+    [[ $(jq -r .result "$journal") == "${result:0:20}" ]] || failed "result is not the record's"
     [[ $case == reading ]] || (($(jq '.queries[1].attempts[0].reads | length' "$journal") > 1)) ||
         failed "the reply did not come in pieces"
     [[ ! -e $work/station.jsonl ]] || failed "the station's journal was written"
-    replayed 1234.5Ohms
+    replayed $result
     ;;
 silent)
     settings "$user_settings" "$windows_journal"
@@ -103,6 +111,29 @@ concurrent)
     done
     [[ $(jq -c . "$journal" | grep -c '"outcome":"reading"') == 50 ]] ||
         failed "not 50 whole lines with a reading"
+    ;;
+torn | size_limit)
+    # A line cut short by a crash stays, and the next one starts a line of its
+    # own. Under a file size limit that the journal has reached, or that the
+    # line would pass, the job ends as without a journal, and the part of the
+    # line that went in is taken back.
+    settings "$user_settings" "$windows_journal"
+    old='{"start":"2026-12-09T03:00:00.000+01:00","seconds":0.4'
+    [[ $case == torn ]] || { old=$(printf '{"note":"%0300d"}' 0) && old+=$'\n'; }
+    printf '%s' "$old" >"$journal"
+    cp "$journal" "$work/journal.before"
+    [[ $case == torn ]] || through=(prlimit --fsize=${#old})
+    job_with 1234.5Ohms --reading "$reply"
+    if [[ $case == torn ]]; then
+        [[ $(head -n 1 "$journal") == "$old" ]] || failed "the torn line changed"
+        tail -n +2 "$journal" >"$journal.new" && mv "$journal.new" "$journal"
+        check_line reading 1 "$reply"
+    else
+        new_job "$work/job2"
+        through=(prlimit --fsize=$((${#old} + 100)))
+        job_with 1234.5Ohms --reading "$reply"
+        cmp "$journal" "$work/journal.before" || failed "the journal changed"
+    fi
     ;;
 *) echo "unknown case $case"; exit 2 ;;
 esac

@@ -32,6 +32,7 @@ reading)  # through the station map; stale bytes are shown and discarded
     expect '^ +first byte after 0\.[0-9]{2} s, CR after 0\.[0-9]{2} s'
     expect '^Conversion: .* into "1000 Ohms" gives "1234\.5Ohms"$'
     expect '^Result: +a reading$'
+    expect '^Journal: +off \(no settings file\)$'
     ! grep -q '^Warning' "$job.out" || failed "a warning for Ohms into Ohms"
     expect_queries meter 2
     ;;
@@ -105,6 +106,17 @@ no_permission)  # a device this user may not open
     run 4 COM5
     expect "^Access: +.*group '"
     expect '^Result: +the port cannot be opened'
+    ;;
+settings)  # UTF-16 settings: lines that change nothing shown with nothing hidden
+    file=$XDG_CONFIG_HOME/quillet/settings journal="$work/a #1/journal.jsonl"
+    printf '# on\r\njour\xe2\x80\x8bnal = x\r\nno equals\r\nJournal = %s\r\n' "$journal" |
+        iconv -f UTF-8 -t UTF-16 >"$file"
+    run 4 COM200
+    expect "^Settings: +$file line 2: unknown key 'jour\\\\u200Bnal' \\(changes nothing\\)$"
+    expect "^Settings: +$file line 3: no '=' in the line"
+    expect "^Journal: +on: $journal \\(set by $file\\)$"
+    expect '^ +cannot be written: its folder does not exist$'
+    expect '^Warning: +the journal.s path holds " #"'
     ;;
 command_line)
     run 2

@@ -2,6 +2,8 @@
 // reading back of escapes.
 #include "tools/common/escape.hpp"
 
+#include "app/utf8.hpp"
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -32,6 +34,14 @@ void AppendEscaped(std::string& text, std::string_view bytes, bool quoted) {
     }
 }
 
+// Code points that a terminal shows as nothing, or as an ordinary blank.
+bool Invisible(char32_t code) {
+    return (code >= 0x80 && code <= 0xA0) || code == 0xAD || code == 0x34F || code == 0x61C ||
+           code == 0x180E || (code >= 0x2000 && code <= 0x200F) ||
+           (code >= 0x2028 && code <= 0x202F) || (code >= 0x205F && code <= 0x206F) ||
+           code == 0x3000 || code == 0xFEFF || (code >= 0xFFF9 && code <= 0xFFFB);
+}
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -51,6 +61,25 @@ std::string Visible(std::string_view bytes) {
     std::string text = "\"";
     AppendEscaped(text, bytes, true);
     return text + "\"";
+}
+
+std::string Printable(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = CalMod::Utf8SequenceLength(text, i);
+        const char32_t code = length > 0 ? CalMod::Utf8CodePoint(text, i, length) : 0;
+        if (length > 1 && Invisible(code)) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(code));
+            out += hex;
+        } else if (length > 1) {
+            out.append(text.substr(i, length));
+        } else {
+            AppendEscaped(out, text.substr(i, 1), false);
+        }
+        i += length > 0 ? length : 1;
+    }
+    return out;
 }
 
 std::string Unescape(std::string_view text) {

@@ -202,13 +202,15 @@ void WarnOnUnitMismatch(const std::string& reply, const std::string& target) {
 }
 
 // Whether the utility keeps a journal here, who said so, and whether the
-// journal can be written; every settings line that changes nothing.
+// journal can be written; every settings line that changes nothing. Nothing
+// invisible in the settings (a byte order mark, a NUL) is hidden.
 void ReportSettings() {
     const CalMod::Settings settings = CalMod::LoadSettings();
     for (const auto& problem : settings.problems) {
         const std::string where =
             problem.line > 0 ? " line " + std::to_string(problem.line) : std::string();
-        Line("Settings", CalMod::PathText(problem.file) + where + ": " + problem.what +
+        Line("Settings", tools::Printable(CalMod::PathText(problem.file) + where + ": " +
+                                          problem.what) +
                              " (changes nothing)");
     }
     if (!settings.journal) {
@@ -216,10 +218,15 @@ void ReportSettings() {
                                                : "off (no settings file names one)");
         return;
     }
-    Line("Journal", "on: " + CalMod::PathText(*settings.journal) + " (set by " +
-                        CalMod::PathText(settings.journalSetBy) + ")");
+    const std::string journal = CalMod::PathText(*settings.journal);
+    Line("Journal", "on: " + tools::Printable(journal) + " (set by " +
+                        tools::Printable(CalMod::PathText(settings.journalSetBy)) + ")");
     const std::optional<std::string> problem = CalMod::AppendProblem(*settings.journal);
     Line("", problem ? "cannot be written: " + *problem : "can be written");
+    if (journal.find(" #") != std::string::npos) {
+        Line("Warning", "the journal's path holds \" #\": only a line that begins with # is a "
+                        "comment, so this is part of the path");
+    }
 }
 
 }  // namespace
