@@ -1,5 +1,7 @@
 #include "app/cal_mod.hpp"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -8,13 +10,20 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
 
 #include "app/journal.hpp"
 #include "app/record.hpp"
-#include "app/station.hpp"
 #include "app/step.hpp"
+#include "meter/clock.hpp"
+#include "meter/recording_serial.hpp"
+#include "reading/convert.hpp"
 #include "reading/take_reading.hpp"
 #include "reading/text.hpp"
+#include "station/facts.hpp"
+#include "station/settings.hpp"
 #include "ui/main_form.hpp"
 
 namespace CalMod {
@@ -29,21 +38,79 @@ std::int16_t PortNumber(std::string_view portName) {
     return static_cast<std::int16_t>(nearest);
 }
 
+namespace {
+
+// What the journal keeps of a job while it runs.
+struct Evidence {
+    explicit Evidence(std::filesystem::path file) : journal(std::move(file)) {}
+    std::filesystem::path journal;
+    std::chrono::system_clock::time_point start = std::chrono::system_clock::now();
+    double started = meter::SteadyClock().Now();
+    std::shared_ptr<meter::SerialLog> serial = std::make_shared<meter::SerialLog>();
+    std::vector<std::string> replies;  // each query's reply, as TakeReading got it
+};
+
+// The journal's line of the job: the record's fields, the display, what went
+// over the line and the device it went through, the result as the record got
+// it and the outcome.
+JournalEntry Facts(const Evidence& evidence, const std::string& result,
+                   const std::optional<std::string>& notWritten) {
+    JournalEntry entry;
+    entry.start = station::LocalTimestamp(evidence.start);
+    entry.user = station::UserName();
+    entry.host = station::HostName();
+    std::error_code ignored;
+    entry.directory = station::PathText(std::filesystem::current_path(ignored));
+    entry.target = std::string(FieldView(JobRec.TargetText));
+    entry.port = std::string(FieldView(JobRec.PortName));
+    for (const meter::SerialEvent& event : *evidence.serial) {
+        if (event.kind != meter::SerialEvent::Kind::Open) continue;
+        entry.device = event.data;
+        break;
+    }
+    entry.queries = meter::SplitQueries(*evidence.serial);
+    const ui::Form* form = ui::ExistingMainForm();
+    entry.display = form && form->OnDisplay();
+    entry.replies = evidence.replies;
+    // What the host reads: the text the record's field got, without its fill.
+    entry.result = result.substr(0, std::min(result.size(), reading::ResultFieldWidth));
+    entry.notWritten = notWritten;
+    entry.seconds = meter::SteadyClock().Now() - evidence.started;
+    return entry;
+}
+
+}  // namespace
+
 void Main() {
     // A file size limit then fails the journal's or the record's write with
     // an error, which the job reports, instead of killing the job.
-    FileSizeLimitFailsWrites();
-    std::unique_ptr<Journal> journal;  // only when the station's settings ask for one
-    Step([&] { journal = Journal::Start(); });
+    station::FileSizeLimitFailsWrites();
+
+    // With a journal named in the station's settings, SerCom is a recorder
+    // around the platform's serial control: every byte written and read, with
+    // its time, goes into the evidence.
+    std::optional<Evidence> evidence;
+    Step([&] {
+        if (auto journal = station::LoadSettings().journal) evidence.emplace(*journal);
+    });
+    if (evidence) {
+        ui::SetFormFactory([serial = evidence->serial] {
+            return ui::MakeForm(std::make_unique<meter::RecordingSerial>(
+                meter::MakeSerialControl(), meter::SteadyClock(), serial));
+        });
+    }
     std::string resultText;
 
     Step(ReadJob);
     Step([] { ui::MainForm().Show(); });
+    // Two repaints in a row on purpose: these are the job's steps as the host's
+    // users know them, and a first repaint that comes before the window system
+    // has mapped the new window is made good by the second.
     Step([] { ui::MainForm().Repaint(); });
     Step([] { ui::MainForm().Repaint(); });
     Step([] { ui::MainForm().SerCom().SetCommPort(PortNumber(PortName)); });
     Step([&] {
-        resultText = reading::TakeReading(TargetText, journal ? journal->Replies() : nullptr);
+        resultText = reading::TakeReading(TargetText, evidence ? &evidence->replies : nullptr);
     });
 
     if (!resultText.empty()) {
@@ -58,7 +125,9 @@ void Main() {
 
     std::optional<std::string> notWritten = "the write-back did not run";
     Step([&] { notWritten = WriteResultBack(resultText); });
-    if (journal) journal->Finish(resultText, notWritten);
+    if (evidence) {
+        Step([&] { AppendJournal(evidence->journal, Facts(*evidence, resultText, notWritten)); });
+    }
 
     // Ending the process closes what is open and takes the window with it. A
     // result that did not reach the record ends with status 1: the record still

@@ -1,18 +1,12 @@
 #include "app/journal.hpp"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
 #include <exception>
 
-#include "app/record.hpp"
-#include "app/settings.hpp"
-#include "app/station.hpp"
-#include "app/utf8.hpp"
-#include "meter/clock.hpp"
-#include "reading/convert.hpp"
-#include "ui/main_form.hpp"
+#include "station/append.hpp"
+#include "station/utf8.hpp"
 
 #ifndef QUILLET_VERSION
 #error "QUILLET_VERSION must name the project version"
@@ -52,7 +46,7 @@ std::string TextJson(std::string_view text) {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = Utf8SequenceLength(text, i);
+        const std::size_t length = station::Utf8SequenceLength(text, i);
         if (lead >= 0x80 && length > 0) {
             out.append(text.substr(i, length));
             i += length;
@@ -119,48 +113,9 @@ std::string JournalLine(const JournalEntry& entry) {
     return line + "}\n";
 }
 
-std::unique_ptr<Journal> Journal::Start() {
-    const Settings settings = LoadSettings();
-    if (!settings.journal) return nullptr;
-    std::unique_ptr<Journal> journal(new Journal(*settings.journal));
-    journal->started_ = meter::SteadyClock().Now();
-    Journal* const self = journal.get();
-    ui::SetFormFactory([self] {
-        auto recording =
-            std::make_unique<meter::RecordingSerial>(meter::MakeSerialControl(), meter::SteadyClock());
-        self->recorder_ = recording.get();
-        return ui::MakeForm(std::move(recording));
-    });
-    return journal;
-}
-
-void Journal::Finish(const std::string& result,
-                     const std::optional<std::string>& notWritten) noexcept {
+void AppendJournal(const std::filesystem::path& file, const JournalEntry& entry) noexcept {
     try {
-        JournalEntry entry;
-        entry.start = LocalTimestamp(start_);
-        entry.user = UserName();
-        entry.host = HostName();
-        std::error_code ignored;
-        entry.directory = PathText(std::filesystem::current_path(ignored));
-        entry.target = std::string(FieldView(JobRec.TargetText));
-        entry.port = std::string(FieldView(JobRec.PortName));
-        if (recorder_) {
-            // A map entry is named by the device it links to.
-            entry.device = meter::PortPath(recorder_->CommPort());
-            if (std::filesystem::is_symlink(entry.device, ignored)) {
-                const auto real = std::filesystem::canonical(entry.device, ignored);
-                if (!real.empty()) entry.device = PathText(real);
-            }
-            entry.queries = meter::SplitQueries(recorder_->TakeEvents());
-            entry.display = ui::MainForm().OnDisplay();
-        }
-        entry.replies = replies_;
-        // What the host reads: the text the record's field got, without its fill.
-        entry.result = result.substr(0, std::min(result.size(), reading::ResultFieldWidth));
-        entry.notWritten = notWritten;
-        entry.seconds = meter::SteadyClock().Now() - started_;
-        AppendWhole(file_, JournalLine(entry));
+        station::AppendWhole(file, JournalLine(entry));
     } catch (...) {
         // The journal is evidence of the job, never part of it.
     }

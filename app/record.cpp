@@ -203,6 +203,8 @@ std::optional<std::string> WriteResultBack(std::string_view resultText) {
         }
         file = OpenExchangeFile(ExchangeFileName, std::ios::in | std::ios::out);
     });
+    // Each assignment is a step of its own, as every step of the job is: a
+    // step stands alone whether or not it can fail today.
     Step([&] { JobRec.ResultText = FieldText<ResultWidth>(resultText); });
     Step([&] { JobRec.Number14 = 0; });
     Step([&] { JobRec.Number15 = 0; });

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "meter/config_dirs.hpp"
+#include "station/config_dirs.hpp"
 #include "meter/serial_control.hpp"
 
 namespace meter {
@@ -22,7 +22,7 @@ bool HasEntry(const std::filesystem::path& directory, const std::string& name) {
 
 ResolvedPort ResolvePort(int port) {
     const std::string name = "COM" + std::to_string(port);
-    for (const ConfigDirectory& dir : ConfigDirectories()) {
+    for (const station::ConfigDirectory& dir : station::ConfigDirectories()) {
         if (HasEntry(dir.path / "ports", name)) {
             return {(dir.path / "ports" / name).string(),
                     dir.user ? PortSource::UserMap : PortSource::StationMap};

@@ -59,6 +59,17 @@ std::string SendQuery(SerialControl& port, const std::string& command, Clock& cl
     return reply;
 }
 
+std::string QueryReading(SerialControl& port,
+                         const std::function<void(const std::string& reply)>& each) {
+    static const std::string Query = "QM";
+    std::string reply;
+    for (int query = 0; query < 2; ++query) {
+        reply = SendQuery(port, Query);
+        if (each) each(reply);
+    }
+    return reply;
+}
+
 void Pause(double seconds, Clock& clock) {
     const double start = clock.Now();
     while (clock.Now() - start <= seconds) {

@@ -1,6 +1,7 @@
 // One command/response transaction with the meter.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "meter/clock.hpp"
@@ -23,6 +24,13 @@ inline constexpr std::size_t ReplyCeiling = StoredSettings.InBufferSize;
 // through to the caller.
 std::string SendQuery(SerialControl& port, const std::string& command,
                       Clock& clock = SteadyClock());
+
+// The meter's present reading: "QM" twice, each a whole transaction; the
+// first answer only wakes the meter up, the second is the reading, returned
+// as collected. `each`, when given, sees every query's reply as it comes.
+// SerialError passes through to the caller.
+std::string QueryReading(SerialControl& port,
+                         const std::function<void(const std::string& reply)>& each = {});
 
 // Busy-waits until strictly more than the given number of seconds has passed.
 void Pause(double seconds, Clock& clock = SteadyClock());

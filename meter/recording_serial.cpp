@@ -1,28 +1,47 @@
 #include "meter/recording_serial.hpp"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace meter {
 
+namespace {
+
+// The device a port map entry leads to, found while the entry is there.
+std::string Followed(const std::string& device) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(device, error)) return device;
+    const std::filesystem::path real = std::filesystem::canonical(device, error);
+    return real.empty() ? device : real.string();
+}
+
+}  // namespace
+
 void RecordingSerial::SetPortOpen(bool open) {
     port_->SetPortOpen(open);
-    events_.push_back({open ? SerialEvent::Kind::Open : SerialEvent::Kind::Close, clock_.Now(), {}});
+    const double at = clock_.Now();
+    if (open) {
+        log_->push_back({SerialEvent::Kind::Open, at, Followed(port_->Device())});
+    } else {
+        log_->push_back({SerialEvent::Kind::Close, at, {}});
+    }
 }
 
 void RecordingSerial::Output(std::string_view text) {
     const double at = clock_.Now();
     port_->Output(text);
-    events_.push_back({SerialEvent::Kind::Output, at, std::string(text)});
+    log_->push_back({SerialEvent::Kind::Output, at, std::string(text)});
 }
 
 std::string RecordingSerial::Input() {
     std::string data = port_->Input();
-    if (!data.empty()) events_.push_back({SerialEvent::Kind::Input, clock_.Now(), data});
+    if (!data.empty()) log_->push_back({SerialEvent::Kind::Input, clock_.Now(), data});
     return data;
 }
 
 std::vector<SerialEvent> RecordingSerial::TakeEvents() {
-    return std::exchange(events_, {});
+    return std::exchange(*log_, {});
 }
 
 std::vector<QueryTrace> SplitQueries(const std::vector<SerialEvent>& events) {

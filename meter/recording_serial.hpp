@@ -16,18 +16,25 @@ struct SerialEvent {
     enum class Kind { Open, Close, Output, Input };
     Kind kind;
     double at;         // seconds on the recorder's clock
-    std::string data;  // the bytes written or read; empty for Open and Close
+    std::string data;  // the bytes written or read; for Open the device opened
+                       // (a link followed to its target); empty for Close
 };
+
+// What a recorder saw, oldest first. It is shared with whoever reads it, so
+// that it outlives the control that records into it.
+using SerialLog = std::vector<SerialEvent>;
 
 class RecordingSerial final : public SerialControl {
 public:
-    RecordingSerial(std::unique_ptr<SerialControl> port, Clock& clock)
-        : port_(std::move(port)), clock_(clock) {}
+    RecordingSerial(std::unique_ptr<SerialControl> port, Clock& clock,
+                    std::shared_ptr<SerialLog> log = std::make_shared<SerialLog>())
+        : port_(std::move(port)), clock_(clock), log_(std::move(log)) {}
 
     void SetCommPort(std::int16_t port) override { port_->SetCommPort(port); }
     std::int16_t CommPort() const override { return port_->CommPort(); }
     void SetPortOpen(bool open) override;
     bool PortOpen() const override { return port_->PortOpen(); }
+    std::string Device() const override { return port_->Device(); }
     void Output(std::string_view text) override;
     void SetInputLen(int length) override { port_->SetInputLen(length); }
     int InBufferCount() override { return port_->InBufferCount(); }
@@ -39,7 +46,7 @@ public:
 private:
     std::unique_ptr<SerialControl> port_;
     Clock& clock_;
-    std::vector<SerialEvent> events_;
+    std::shared_ptr<SerialLog> log_;
 };
 
 // One query transaction as it went over the line: what was read after the

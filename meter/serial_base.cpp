@@ -1,6 +1,12 @@
 #include "meter/serial_base.hpp"
 
+#include <algorithm>
+
 namespace meter {
+
+std::string ErrorText(const std::string& device, const char* operation, unsigned long code) {
+    return device + ": " + operation + ": " + SystemReason(code);
+}
 
 void SerialControlBase::SetCommPort(std::int16_t port) {
     if (port < MinPort || port > MaxPort) {
@@ -32,6 +38,16 @@ void SerialControlBase::Close() {
 
 void SerialControlBase::RequireOpen() const {
     if (!PortOpen()) throw SerialError("port " + std::to_string(port_) + " is not open");
+}
+
+std::size_t SerialControlBase::ReadLimit() const {
+    return inputLen_ == 0 ? MaxInputPerRead
+                          : std::min(static_cast<std::size_t>(inputLen_), MaxInputPerRead);
+}
+
+SerialError SerialControlBase::OutputTimedOut() const {
+    return SerialError(device_ + ": write: the device took no more bytes within " +
+                       std::to_string(OutputWaitMs) + " ms");
 }
 
 }  // namespace meter

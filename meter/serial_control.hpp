@@ -48,6 +48,9 @@ public:
     // failure); false closes it.
     virtual void SetPortOpen(bool open) = 0;
     virtual bool PortOpen() const = 0;
+    // The device the open port uses, as the open named it; empty while closed
+    // (and for a control that has no device of its own).
+    virtual std::string Device() const { return {}; }
 
     // Queues the characters of the text for sending, one byte each.
     virtual void Output(std::string_view text) = 0;

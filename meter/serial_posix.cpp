@@ -18,25 +18,7 @@ namespace meter {
 
 namespace {
 
-static_assert(StoredSettings.BaudRate == 9600 && StoredSettings.DataBits == 8 &&
-                  StoredSettings.Parity == 'N' && StoredSettings.StopBits == 1 &&
-                  !StoredSettings.FlowControl && StoredSettings.DtrEnable &&
-                  StoredSettings.RtsEnable,
-              "this control applies 9600 8N1, no flow control, DTR and RTS asserted");
-
-// One Input takes at most this much: more than a terminal driver holds, yet a
-// bound, so that a peer writing as fast as it is read cannot hold a read.
-constexpr std::size_t MaxInputPerRead = std::size_t{64} * 1024;
-
-// How long Output waits for a driver that takes no more bytes; at 9600 baud a
-// full send buffer leaves in about half a second.
-constexpr std::chrono::milliseconds OutputWait{1000};
-
 constexpr const char* InUse = "in use by another program";
-
-std::string ErrorText(const std::string& path, const char* operation, int error) {
-    return path + ": " + operation + ": " + std::strerror(error);
-}
 
 // Applies the stored settings: raw bytes at 9600 8N1, no flow control, the
 // carrier ignored, DTR and RTS asserted.
@@ -134,7 +116,7 @@ std::string PosixSerialControl::OpenDevice(std::int16_t port) {
 
 void PosixSerialControl::Output(std::string_view text) {
     RequireOpen();
-    const auto deadline = std::chrono::steady_clock::now() + OutputWait;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(OutputWaitMs);
     while (!text.empty()) {
         const ssize_t written = write(fd_, text.data(), text.size());
         if (written > 0) {
@@ -152,17 +134,14 @@ void PosixSerialControl::Output(std::string_view text) {
         const int events = left.count() > 0 ? poll(&ready, 1, static_cast<int>(left.count())) : 0;
         if (events < 0 && errno != EINTR) throw SerialError(ErrorText(Device(), "write", errno));
         if (events == 0) {
-            throw SerialError(Device() + ": write: the device took no more bytes within " +
-                              std::to_string(OutputWait.count()) + " ms");
+            throw OutputTimedOut();
         }
     }
 }
 
 std::string PosixSerialControl::Input() {
     RequireOpen();
-    const std::size_t limit = InputLen() == 0
-                                  ? MaxInputPerRead
-                                  : std::min(static_cast<std::size_t>(InputLen()), MaxInputPerRead);
+    const std::size_t limit = ReadLimit();
     std::string data;
     char buffer[4096];
     while (data.size() < limit) {
@@ -180,6 +159,10 @@ std::string PosixSerialControl::Input() {
 }
 
 }  // namespace
+
+std::string SystemReason(unsigned long code) {
+    return std::strerror(static_cast<int>(code));
+}
 
 std::unique_ptr<SerialControl> MakeSerialControl() {
     return std::make_unique<PosixSerialControl>();

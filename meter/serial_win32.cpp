@@ -6,29 +6,11 @@
 
 #include "meter/clock.hpp"
 #include "meter/serial_base.hpp"
-#include "meter/system_message_win32.hpp"
+#include "station/system_message_win32.hpp"
 
 namespace meter {
 
 namespace {
-
-static_assert(StoredSettings.BaudRate == 9600 && StoredSettings.DataBits == 8 &&
-                  StoredSettings.Parity == 'N' && StoredSettings.StopBits == 1 &&
-                  !StoredSettings.FlowControl && StoredSettings.DtrEnable &&
-                  StoredSettings.RtsEnable,
-              "this control applies 9600 8N1, no flow control, DTR and RTS asserted");
-
-// One Input takes at most this much, so that a peer writing as fast as it is
-// read cannot hold a read.
-constexpr DWORD MaxInputPerRead = 64 * 1024;
-
-// How long a write may take in all; at 9600 baud a full send buffer leaves in
-// about half a second.
-constexpr DWORD OutputWaitMs = 1000;
-
-std::string ErrorText(const std::string& path, const char* operation, DWORD error) {
-    return path + ": " + operation + ": " + SystemMessage(error);
-}
 
 // Every field of the device control block is set here: the driver's current
 // state (baud rate, XON/XOFF left over from an earlier user) is never inherited.
@@ -82,7 +64,7 @@ void Configure(HANDLE handle, const std::string& path) {
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = OutputWaitMs;
+    timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(OutputWaitMs);
     if (!SetCommTimeouts(handle, &timeouts)) {
         throw SerialError(ErrorText(path, "set time-outs", GetLastError()));
     }
@@ -148,7 +130,7 @@ int Win32SerialControl::InBufferCount() {
     if (!ClearCommError(handle_, &errors, &status)) {
         throw SerialError(ErrorText(Device(), "count waiting bytes", GetLastError()));
     }
-    return static_cast<int>(std::min<DWORD>(status.cbInQue, MaxInputPerRead));
+    return static_cast<int>(std::min<std::size_t>(status.cbInQue, MaxInputPerRead));
 }
 
 void Win32SerialControl::Output(std::string_view text) {
@@ -163,8 +145,7 @@ void Win32SerialControl::Output(std::string_view text) {
         }
         text.remove_prefix(written);
         if (!text.empty() && SteadyClock().Now() >= deadline) {
-            throw SerialError(Device() + ": write: the device took no more bytes within " +
-                              std::to_string(OutputWaitMs) + " ms");
+            throw OutputTimedOut();
         }
     }
 }
@@ -173,14 +154,13 @@ std::string Win32SerialControl::Input() {
     // The waiting count comes first: it fails on a port whose peer has gone,
     // where a read would quietly return nothing.
     InBufferCount();
-    DWORD limit = MaxInputPerRead;
-    if (InputLen() != 0) limit = std::min(limit, static_cast<DWORD>(InputLen()));
+    const std::size_t limit = ReadLimit();
     std::string data;
     char buffer[4096];
     // Reads return at once with what is there; the loop ends on an empty read.
     while (data.size() < limit) {
         DWORD got = 0;
-        const DWORD want = std::min<DWORD>(sizeof buffer, limit - static_cast<DWORD>(data.size()));
+        const auto want = static_cast<DWORD>(std::min(sizeof buffer, limit - data.size()));
         if (!ReadFile(handle_, buffer, want, &got, nullptr)) {
             throw SerialError(ErrorText(Device(), "read", GetLastError()));
         }
@@ -191,6 +171,10 @@ std::string Win32SerialControl::Input() {
 }
 
 }  // namespace
+
+std::string SystemReason(unsigned long code) {
+    return station::SystemMessage(code);
+}
 
 std::unique_ptr<SerialControl> MakeSerialControl() {
     return std::make_unique<Win32SerialControl>();

@@ -7,16 +7,14 @@
 namespace reading {
 
 std::string TakeReading(std::string_view targetText, std::vector<std::string>* replies) {
-    static const std::string Query = "QM";
-
+    // "189" is fixed text, whatever meter or port the job names: the line is
+    // what the host's users have always seen at this step.
     ui::MainForm().AppendStatus("Reading from 189...\r\r");
     ui::MainForm().RepaintLabel();  // on screen while the meter is queried
 
-    // The first answer only wakes the meter up; the second is the reading.
-    const std::string first = meter::SendQuery(ui::MainForm().SerCom(), Query);
-    if (replies) replies->push_back(first);
-    const std::string reply = meter::SendQuery(ui::MainForm().SerCom(), Query);
-    if (replies) replies->push_back(reply);
+    const std::string reply = meter::QueryReading(ui::MainForm().SerCom(), [&](const auto& each) {
+        if (replies) replies->push_back(each);
+    });
 
     return ConvertReply(reply, targetText);
 }

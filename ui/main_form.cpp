@@ -63,6 +63,10 @@ Form& MainForm() {
     return *instance.form;
 }
 
+Form* ExistingMainForm() {
+    return TheInstance().form.get();
+}
+
 void SetFormFactory(FormFactory factory) {
     TheInstance().factory = std::move(factory);
 }

@@ -42,9 +42,11 @@ std::unique_ptr<Form> MakeForm(std::unique_ptr<meter::SerialControl> serCom);
 
 // The accessor: creates MainForm on first use and returns the one instance.
 Form& MainForm();
+// The instance when it has been created, without creating it; else null.
+Form* ExistingMainForm();
 
-// Replaces how MainForm is created (the journal, tests); takes effect at the
-// next first use.
+// Replaces how MainForm is created (the driver's recorder under SerCom,
+// tests); takes effect at the next first use.
 // ResetMainForm destroys the present instance.
 using FormFactory = std::function<std::unique_ptr<Form>()>;
 void SetFormFactory(FormFactory factory);

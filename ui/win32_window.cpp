@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "station/wide_text_win32.hpp"
 #include "ui/centre.hpp"
 #include "ui/display_text.hpp"
 #include "ui/label_text.hpp"
@@ -89,15 +90,6 @@ HICON FormIcon(int sizeMetric) {
     const int size = GetSystemMetrics(sizeMetric);
     return static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), IconName, IMAGE_ICON, size, size, 0));
-}
-
-std::wstring Utf16(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), length);
-    return text;
 }
 
 // The form has no input controls: closing is left to the end of the program,
@@ -185,7 +177,7 @@ public:
 
     // The control gets the display text; the caption keeps the bytes as given.
     void SetLabelCaption(const std::string& text) override {
-        SetWindowTextW(label_, Utf16(WithCrLf(DisplayText(text))).c_str());
+        SetWindowTextW(label_, station::WideFromUtf8(WithCrLf(DisplayText(text))).c_str());
         caption_ = text;
     }
 
@@ -210,8 +202,8 @@ private:
 std::unique_ptr<Window> MakeWin32Window() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!RegisterFormClass(instance)) return nullptr;
-    const HWND form = CreateWindowExW(FormExStyle, ClassName, Utf16(Caption).c_str(), FormStyle, 0,
-                                      0, 0, 0, nullptr, nullptr, instance, nullptr);
+    const HWND form = CreateWindowExW(FormExStyle, ClassName, station::WideFromUtf8(Caption).c_str(),
+                                      FormStyle, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     if (form == nullptr) return nullptr;
     // The job runs for up to about 20 s without handling messages; Windows would
     // otherwise replace the window after 5 s by a "Not Responding" copy that no

@@ -2,7 +2,7 @@
 // reading back of escapes.
 #include "tools/common/escape.hpp"
 
-#include "app/utf8.hpp"
+#include "station/utf8.hpp"
 
 #include <cstdio>
 #include <stdexcept>
@@ -66,8 +66,8 @@ std::string Visible(std::string_view bytes) {
 std::string Printable(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = CalMod::Utf8SequenceLength(text, i);
-        const char32_t code = length > 0 ? CalMod::Utf8CodePoint(text, i, length) : 0;
+        const std::size_t length = station::Utf8SequenceLength(text, i);
+        const char32_t code = length > 0 ? station::Utf8CodePoint(text, i, length) : 0;
         if (length > 1 && Invisible(code)) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(code));

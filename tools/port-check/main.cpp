@@ -10,13 +10,14 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.hpp"
-#include "app/station.hpp"
 #include "meter/query.hpp"
 #include "meter/recording_serial.hpp"
 #include "reading/convert.hpp"
 #include "reading/prefix.hpp"
 #include "reading/text.hpp"
+#include "station/append.hpp"
+#include "station/facts.hpp"
+#include "station/settings.hpp"
 #include "tools/common/escape.hpp"
 #include "tools/port-check/probe.hpp"
 
@@ -133,9 +134,8 @@ std::string Seconds(double value) {
     return text.str();
 }
 
-// One query through the utility's own transaction; returns its reply.
-std::string Query(int number, meter::RecordingSerial& port) {
-    std::string reply = meter::SendQuery(port, "QM");
+// What went over the line in one query, which ended with `reply`.
+void Report(int number, meter::RecordingSerial& port, const std::string& reply) {
     const std::vector<meter::QueryTrace> queries = meter::SplitQueries(port.TakeEvents());
     const meter::QueryTrace trace = queries.empty() ? meter::QueryTrace{} : queries.front();
     const std::size_t attempts = trace.attempts.size();
@@ -160,14 +160,13 @@ std::string Query(int number, meter::RecordingSerial& port) {
     if (!trace.discarded.empty()) Line("", "discarded before sending: " + Visible(trace.discarded));
     if (received.empty()) {
         Line("", "no reply");
-        return reply;
+        return;
     }
     std::string timing = "first byte after " + Seconds(firstByte);
     timing += lineEnd < 0 ? ", no CR" : ", CR after " + Seconds(lineEnd);
     Line("", "received " + Visible(received));
     Line("", timing + " (seen at 0.1 s polls)");
     if (reply != received) Line("", "reply kept: " + Visible(reply));
-    return reply;
 }
 
 // The quantity a unit text names, its prefix set aside ("kOhm" and "Ohms" a
@@ -205,11 +204,11 @@ void WarnOnUnitMismatch(const std::string& reply, const std::string& target) {
 // journal can be written; every settings line that changes nothing. Nothing
 // invisible in the settings (a byte order mark, a NUL) is hidden.
 void ReportSettings() {
-    const CalMod::Settings settings = CalMod::LoadSettings();
+    const station::Settings settings = station::LoadSettings();
     for (const auto& problem : settings.problems) {
         const std::string where =
             problem.line > 0 ? " line " + std::to_string(problem.line) : std::string();
-        Line("Settings", tools::Printable(CalMod::PathText(problem.file) + where + ": " +
+        Line("Settings", tools::Printable(station::PathText(problem.file) + where + ": " +
                                           problem.what) +
                              " (changes nothing)");
     }
@@ -218,10 +217,10 @@ void ReportSettings() {
                                                : "off (no settings file names one)");
         return;
     }
-    const std::string journal = CalMod::PathText(*settings.journal);
+    const std::string journal = station::PathText(*settings.journal);
     Line("Journal", "on: " + tools::Printable(journal) + " (set by " +
-                        tools::Printable(CalMod::PathText(settings.journalSetBy)) + ")");
-    const std::optional<std::string> problem = CalMod::AppendProblem(*settings.journal);
+                        tools::Printable(station::PathText(settings.journalSetBy)) + ")");
+    const std::optional<std::string> problem = station::AppendProblem(*settings.journal);
     Line("", problem ? "cannot be written: " + *problem : "can be written");
     if (journal.find(" #") != std::string::npos) {
         Line("Warning", "the journal's path holds \" #\": only a line that begins with # is a "
@@ -242,9 +241,9 @@ int main(int argc, char** argv) {
     std::string reply;
     try {
         port.SetCommPort(static_cast<std::int16_t>(options.port));
-        // The first answer only wakes the meter up; the second is the reading.
-        Query(1, port);
-        reply = Query(2, port);
+        // The utility's own two queries, each reported as it ends.
+        int number = 0;
+        reply = meter::QueryReading(port, [&](const std::string& each) { Report(++number, port, each); });
     } catch (const meter::SerialError& error) {
         const auto events = port.TakeEvents();
         const bool opened = std::any_of(events.begin(), events.end(), [](const auto& event) {

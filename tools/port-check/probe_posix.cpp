@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "meter/port_map_posix.hpp"
+#include "station/facts.hpp"
 #include "tools/port-check/probe.hpp"
 
 namespace port_check {
@@ -37,11 +37,6 @@ std::string SourceText(meter::PortSource source) {
     return "no map entry, the usual device for the number";
 }
 
-std::string UserName() {
-    const passwd* user = getpwuid(geteuid());
-    return user ? user->pw_name : std::to_string(geteuid());
-}
-
 // Why this user may not read and write a device of the given group.
 std::string PermissionAdvice(const struct stat& info) {
     const group* owner = getgrgid(info.st_gid);
@@ -54,7 +49,7 @@ std::string PermissionAdvice(const struct stat& info) {
         return "permission denied although you are in group '" + name +
                "': the device's permissions leave the group out";
     }
-    const std::string user = UserName();
+    const std::string user = station::UserName();
     bool listed = false;
     for (char** member = owner ? owner->gr_mem : nullptr; member && *member; ++member) {
         listed = listed || user == *member;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "meter/serial_control.hpp"
-#include "meter/system_message_win32.hpp"
+#include "station/system_message_win32.hpp"
 #include "tools/port-check/probe.hpp"
 
 namespace port_check {
@@ -32,9 +32,9 @@ Probe ProbePort(int port) {
     } else if (error == ERROR_ACCESS_DENIED) {
         probe.lines.push_back({"Device", "present"});
         probe.lines.push_back({"In use", "another program holds it, or access is denied: " +
-                                             meter::SystemMessage(error)});
+                                             station::SystemMessage(error)});
     } else {
-        probe.lines.push_back({"Device", meter::SystemMessage(error)});
+        probe.lines.push_back({"Device", station::SystemMessage(error)});
     }
     return probe;
 }

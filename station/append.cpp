@@ -1,9 +1,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/station.hpp"
+#include "station/append.hpp"
+#include "station/facts.hpp"
 
-namespace CalMod {
+namespace station {
 
 void AppendWhole(const std::filesystem::path& file, std::string_view line) {
     AppendingFile out(file);
@@ -22,4 +23,4 @@ void AppendWhole(const std::filesystem::path& file, std::string_view line) {
     out.Close();
 }
 
-}  // namespace CalMod
+}  // namespace station

@@ -1,6 +1,6 @@
-#include "app/utf8.hpp"
+#include "station/utf8.hpp"
 
-namespace CalMod {
+namespace station {
 
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
@@ -47,4 +47,4 @@ char32_t Utf8CodePoint(std::string_view text, std::size_t at, std::size_t length
     return code;
 }
 
-}  // namespace CalMod
+}  // namespace station

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace CalMod {
+namespace station {
 
 // The length of the well-formed UTF-8 sequence at text[at] (1 to 4), or 0
 // when the bytes there are none: a stray continuation byte, a cut sequence,
@@ -18,4 +18,4 @@ void AppendUtf8(std::string& out, char32_t code);
 // The code point of the well-formed sequence of `length` bytes at text[at].
 char32_t Utf8CodePoint(std::string_view text, std::size_t at, std::size_t length);
 
-}  // namespace CalMod
+}  // namespace station

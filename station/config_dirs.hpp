@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-namespace meter {
+namespace station {
 
 struct ConfigDirectory {
     std::filesystem::path path;
@@ -23,4 +23,4 @@ std::vector<ConfigDirectory> ConfigDirectories();
 // "settings.ini" on Windows.
 extern const char* const SettingsFileName;
 
-}  // namespace meter
+}  // namespace station

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-namespace CalMod {
+namespace station {
 
 struct SettingsProblem {
     std::filesystem::path file;
@@ -43,4 +43,4 @@ void ReadSettings(std::string_view text, const std::filesystem::path& file, Sett
 // is a problem of its own, and changes nothing.
 Settings LoadSettings();
 
-}  // namespace CalMod
+}  // namespace station

@@ -1,14 +1,14 @@
-#include "app/settings.hpp"
+#include "station/settings.hpp"
 
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
-#include "app/station.hpp"
-#include "app/utf8.hpp"
-#include "meter/config_dirs.hpp"
+#include "station/facts.hpp"
+#include "station/utf8.hpp"
+#include "station/config_dirs.hpp"
 
-namespace CalMod {
+namespace station {
 
 namespace {
 
@@ -99,8 +99,8 @@ void ReadSettings(std::string_view text, const std::filesystem::path& file, Sett
 Settings LoadSettings() {
     Settings settings;
     try {
-        for (const meter::ConfigDirectory& dir : meter::ConfigDirectories()) {
-            const std::filesystem::path file = dir.path / meter::SettingsFileName;
+        for (const ConfigDirectory& dir : ConfigDirectories()) {
+            const std::filesystem::path file = dir.path / SettingsFileName;
             std::error_code error;
             if (!std::filesystem::is_regular_file(file, error)) continue;
             std::ifstream in(file, std::ios::binary);
@@ -118,4 +118,4 @@ Settings LoadSettings() {
     return settings;
 }
 
-}  // namespace CalMod
+}  // namespace station

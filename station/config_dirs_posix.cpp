@@ -1,9 +1,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "meter/config_dirs.hpp"
+#include "station/config_dirs.hpp"
 
-namespace meter {
+namespace station {
 
 const char* const SettingsFileName = "settings";
 
@@ -30,4 +30,4 @@ std::vector<ConfigDirectory> ConfigDirectories() {
     return found;
 }
 
-}  // namespace meter
+}  // namespace station

@@ -1,8 +1,8 @@
 #include <cstdlib>
 
-#include "meter/config_dirs.hpp"
+#include "station/config_dirs.hpp"
 
-namespace meter {
+namespace station {
 
 const char* const SettingsFileName = "settings.ini";
 
@@ -18,4 +18,4 @@ std::vector<ConfigDirectory> ConfigDirectories() {
     return found;
 }
 
-}  // namespace meter
+}  // namespace station

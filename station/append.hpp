@@ -1,23 +1,15 @@
-// Facts of the station and one append to a file, for the job's journal. Each
-// platform has its own file (station_posix.cpp, station_win32.cpp).
+// One whole line appended to a file, for the journal: the sequence is shared
+// (append.cpp), the file operations are the platform's own (append_posix.cpp,
+// append_win32.cpp).
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace CalMod {
-
-// The account the job runs under, and the computer's name (UTF-8).
-std::string UserName();
-std::string HostName();
-
-// ISO 8601 local time with milliseconds and the offset from UTC:
-// 2026-12-09T21:30:00.123+01:00.
-std::string LocalTimestamp(std::chrono::system_clock::time_point when);
+namespace station {
 
 // Appends one line (ending in a line feed) to the file, created when missing,
 // in one write, so that two jobs appending at the same moment never
@@ -63,16 +55,4 @@ private:
 // nothing: a missing file is judged by its folder.
 std::optional<std::string> AppendProblem(const std::filesystem::path& file);
 
-// Text in the station's 8-bit code page as UTF-8: the ANSI code page on
-// Windows; on POSIX systems, where file names are bytes, the bytes as they are.
-std::string CodePageToUtf8(std::string_view text);
-
-// With a file size limit (ulimit -f), a write past it fails with an error
-// instead of ending the process, so that the job reports it as it reports a
-// full disk. Nothing to do on Windows.
-void FileSizeLimitFailsWrites();
-
-// A path as UTF-8 text.
-std::string PathText(const std::filesystem::path& path);
-
-}  // namespace CalMod
+}  // namespace station

@@ -4,10 +4,10 @@
 
 #include <string>
 
-namespace meter {
+namespace station {
 
 // The message FormatMessage gives for the code, without its trailing line
 // break and full stop, followed by " (error N)".
 std::string SystemMessage(unsigned long error);
 
-}  // namespace meter
+}  // namespace station

@@ -1,8 +1,8 @@
-#include "meter/system_message_win32.hpp"
+#include "station/system_message_win32.hpp"
 
 #include <windows.h>
 
-namespace meter {
+namespace station {
 
 std::string SystemMessage(unsigned long error) {
     char* buffer = nullptr;
@@ -19,4 +19,4 @@ std::string SystemMessage(unsigned long error) {
     return text + " (error " + std::to_string(error) + ")";
 }
 
-}  // namespace meter
+}  // namespace station
