@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # host-sim in a directory that already holds a job: refused without --force,
-# no default port, and --show prints every field of what is there.
+# no default port, no job without a port in --port-dir, and --show prints
+# every field of what is there.
 set -euo pipefail
 host_sim=$1
 
@@ -23,6 +24,9 @@ printf 'precious' >ExtCtrl.dat
 printf '#!/bin/sh\ntruncate -s 100 ExtCtrl.dat\n' >cut && chmod +x cut
 [[ $(status "$host_sim" --port COM5 --utility "$work/cut" --force) == 3 ]] || { echo "cut record"; fail=1; }
 
+# --port-dir's folder without an entry after 10 s: refused before the job is written.
+[[ $(status "$host_sim" --port COM5 --port-dir none --dir new --utility /bin/true) == 2 && ! -e new/ExtCtrl.dat ]] ||
+    { echo "ran without a port"; fail=1; }
 [[ $(status "$host_sim" --port COM12 --target 'a"b' --utility /bin/true --force) == 1 ]] || fail=1
 [[ $(status "$host_sim" --show) == 0 ]] || { echo "--show failed"; cat out err; fail=1; }
 grep -qx 'Text1: "HOST TEXT 1 \\xB5\\xB0      "' out || { echo "Text1 not shown"; cat out; fail=1; }

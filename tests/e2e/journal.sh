@@ -135,6 +135,31 @@ torn | size_limit)
         cmp "$journal" "$work/journal.before" || failed "the journal changed"
     fi
     ;;
+desk)
+    # The docs' replay loop, typed as it stands in the journal's folder, on a
+    # station whose COM5 is mapped to an unplugged adapter (the user's and the
+    # station's map) and whose user keeps the journal: job 7 replays to its
+    # journalled result, and the maps and the journal stay as they were.
+    settings "$user_settings" "$journal"
+    job_with 1234.5Ohms --reading "$reply"
+    for _ in 1 2 3 4 5; do head -n 1 "$journal" >>"$journal"; done
+    new_job "$work/seventh"
+    job_with 1500Ohms --reading '0\r+1.5 kOhms\r'
+    ln -s /dev/serial/by-id/usb-unplugged "$ports/COM5"
+    ln -s /dev/serial/by-id/usb-unplugged "$station_ports/COM5"
+    maps() { find "$work/config" "$work/station" -printf '%p %y %l %s %T@ %i\n' | sort; }
+    maps >"$work/maps" && cp "$journal" "$work/journal.before" && mkdir "$work/tmp"
+    awk '/^## Replaying a job at a desk/ {s = 1} s && b && /^```$/ {exit} s && b; s && /^```sh$/ {b = 1}' \
+        "$(dirname "$0")/../../docs/journal.md" >"$work/loop.sh"
+    (cd "$work" && PATH=$(dirname "$meter_sim"):$PATH TMPDIR=$work/tmp HOME=$work bash loop.sh) \
+        >"$work/loop.out" 2>&1 || failed "the loop ended with status $?"
+    cat "$work/loop.out"
+    grep -qxF "ResultText: \"$(field 20 "$(jq -r -s '.[6].result' "$journal")")\"" "$work/loop.out" &&
+        [[ $(jq -r -s '.[6].result' "$journal") == 1500Ohms ]] || failed "job 7 did not replay to its result"
+    diff "$work/maps" <(maps) || failed "the port maps changed"
+    cmp "$work/journal.before" "$journal" || failed "the journal changed"
+    [[ -z $(ls -A "$work/tmp") ]] || failed "the loop left $(ls -A "$work/tmp")"
+    ;;
 *) echo "unknown case $case"; exit 2 ;;
 esac
 job_end

@@ -175,7 +175,8 @@ TEST_F(MeterSim, SilentAndBabblingMeters) {
         EXPECT_EQ(port_->InBufferCount(), 0);
         port_->SetPortOpen(false);
     }
-    sim_.reset();  // a killed simulator leaves its link behind; the next replaces it
+    sim_.reset();  // a killed simulator leaves its link behind, for the next to refuse
+    fs::remove(ports_.Dir() / "COM5");
     Start({"--babble", "ab"});
     port_->SetPortOpen(true);
     port_->Input();
@@ -192,6 +193,43 @@ TEST_F(MeterSim, CountEndsItOnceThePortIsClosed) {
     EXPECT_EQ(meter::SendQuery(*port_, "QM"), "0\r+1.2345 kOhms\r");
     EXPECT_EQ(sim.Wait(3), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(ports_.Dir() / "COM5")));
+}
+
+TEST_F(MeterSim, NeverReplacesAnEntryItDidNotMakeNorPublishesABadReplay) {
+    const fs::path entry = ports_.Dir() / "COM5";
+    const auto args = [&](std::vector<std::string> more) {
+        more.insert(more.end(), {"--port-dir", ports_.Dir().string(), "--port", "5"});
+        return more;
+    };
+    for (const std::string target :
+         {"/dev/serial/by-id/unplugged", "/dev/null", ""}) {  // "": a file
+        SCOPED_TRACE(target);
+        fs::create_directories(ports_.Dir());
+        if (target.empty()) {
+            std::ofstream(entry) << "a file";
+        } else {
+            fs::create_symlink(target, entry);
+        }
+        SimProcess sim(args({}));
+        EXPECT_EQ(sim.Wait(3), 1);
+        EXPECT_EQ(sim.ReadAll(), "");
+        EXPECT_EQ(sim.Errors(),
+                  "quillet-meter-sim: " + entry.string() +
+                      " already exists and is left as it is; choose another --port\n");
+        if (target.empty()) {
+            EXPECT_EQ(ReadLines(entry), std::vector<std::string>{"a file"});
+        } else {
+            EXPECT_EQ(fs::read_symlink(entry), target);
+        }
+        fs::remove(entry);
+    }
+    const fs::path journal = ports_.Root() / "journal.jsonl";
+    std::ofstream(journal) << "{\"queries\":\"none\"}\n";
+    SimProcess sim(args({"--replay", journal.string()}));
+    EXPECT_EQ(sim.Wait(3), 1);
+    EXPECT_EQ(sim.Errors(),
+              "quillet-meter-sim: " + journal.string() + ", job 1: queries: not an array\n");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(entry)));
 }
 
 TEST(MeterSimCommandLine, BadOptionsGetAClearErrorAndStatus2) {

@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,12 +14,16 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
 #include "app/record.hpp"
+#include "meter/serial_control.hpp"
 #include "tools/common/escape.hpp"
 #include "ui/display_text.hpp"
 
@@ -43,16 +50,24 @@ const char* const Usage =
     "(default ./ExtCtrl.dat), control characters and bytes above 126 as \\xHH.\n"
     "\n"
     "  --port NAME      serial port of the meter, written into the job (required)\n"
-    "  --dir DIR        directory of the job (default: the current directory)\n"
+    "  --dir DIR        directory of the job, made when missing (default: the\n"
+    "                   current directory)\n"
     "  --target TEXT    target text naming the wanted unit (default: 1000 Ohms)\n"
     "  --utility PATH   the utility to start (default: the one beside host-sim)\n"
+    "  --port-dir PORTS run the utility with the folder PORTS as its only port\n"
+    "                   map (COM<N> opens PORTS/COM<N>) and no settings file at\n"
+    "                   all, so that it reads neither the user's nor the\n"
+    "                   station's and keeps no journal. Waits up to 10 s for\n"
+    "                   PORTS to hold an entry, such as the one that\n"
+    "                   quillet-meter-sim --port-dir PORTS makes\n"
     "  --force          overwrite an existing DIR/ExtCtrl.dat\n"
     "  --help           show this text and exit\n"
     "  --version        show the version and exit\n"
     "\n"
-    "Exit status: 0 a reading came back, 1 no reading, 2 bad command line or an\n"
-    "existing ExtCtrl.dat without --force, 3 record damaged, 4 the utility could\n"
-    "not be started, did not end normally or did not write its result.\n";
+    "Exit status: 0 a reading came back, 1 no reading, 2 bad command line, an\n"
+    "existing ExtCtrl.dat without --force or no entry in PORTS after 10 s,\n"
+    "3 record damaged, 4 the utility could not be started, did not end normally\n"
+    "or did not write its result.\n";
 
 [[noreturn]] void UsageError(const std::string& message) {
     std::cerr << "quillet-host-sim: " << message << "\n"
@@ -115,18 +130,79 @@ std::vector<unsigned char> ReadAll(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Starts the utility in dir and waits for it; returns its exit status, or -1
-// when it could not be started or ended by a signal.
-int RunUtility(const std::string& utility, const fs::path& dir) {
+// A configuration folder of its own for one job, removed again when the
+// object goes: its port map sends every port the utility may open into
+// portDir (COM<n> a link to portDir/COM<n>, which need not exist), so that
+// no station's port is ever reached, and it holds no settings file.
+class PrivateConfig {
+public:
+    explicit PrivateConfig(const fs::path& portDir) {
+        std::string name = (fs::temp_directory_path() / "quillet-host-sim.XXXXXX").string();
+        if (mkdtemp(name.data()) == nullptr) {
+            throw fs::filesystem_error("mkdtemp", name,
+                                       std::error_code(errno, std::generic_category()));
+        }
+        root_ = name;
+        try {
+            const fs::path ports = root_ / "quillet" / "ports";
+            fs::create_directories(ports);
+            for (int port = meter::MinPort; port <= meter::MaxPort; ++port) {
+                const std::string entry = "COM" + std::to_string(port);
+                fs::create_symlink(fs::absolute(portDir) / entry, ports / entry);
+            }
+        } catch (...) {
+            Remove();
+            throw;
+        }
+    }
+    PrivateConfig(const PrivateConfig&) = delete;
+    PrivateConfig& operator=(const PrivateConfig&) = delete;
+    ~PrivateConfig() { Remove(); }
+
+    // The environment in which the utility reads this folder only: neither
+    // the user's configuration nor the station's.
+    std::vector<std::string> Environment() const {
+        return {"XDG_CONFIG_HOME=" + root_.string(), "XDG_CONFIG_DIRS=" + root_.string()};
+    }
+
+private:
+    void Remove() const {
+        std::error_code error;
+        fs::remove_all(root_, error);
+    }
+
+    fs::path root_;
+};
+
+// Waits up to 10 s for an entry in dir; false when none came.
+bool WaitForEntry(const fs::path& dir) {
+    for (int i = 0; i < 200; ++i) {
+        std::error_code error;
+        if (fs::directory_iterator(dir, error) != fs::directory_iterator()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+// Starts the utility in dir, with the environment's settings added, and
+// waits for it; returns its exit status, or -1 when it could not be started
+// or ended by a signal.
+int RunUtility(const std::string& utility, const fs::path& dir,
+               std::vector<std::string> environment) {
     const pid_t pid = fork();
     if (pid < 0) return -1;
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(127);
+        for (std::string& setting : environment) putenv(setting.data());
         execl(utility.c_str(), utility.c_str(), static_cast<char*>(nullptr));
         std::fprintf(stderr, "quillet-host-sim: cannot start %s: %s\n", utility.c_str(),
                      std::strerror(errno));
         _exit(127);
     }
+    // As system(3) does: an interrupt from the terminal ends the utility, and
+    // host-sim goes on to report that and to clean up.
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGQUIT, SIG_IGN);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return -1;
@@ -138,6 +214,7 @@ int RunUtility(const std::string& utility, const fs::path& dir) {
 
 int main(int argc, char** argv) {
     fs::path dir = ".";
+    std::optional<fs::path> portDir;
     std::string target = "1000 Ohms";
     std::string port;
     bool force = false;
@@ -173,6 +250,8 @@ int main(int argc, char** argv) {
             port = value;
         } else if (option == "--utility") {
             utility = value;
+        } else if (option == "--port-dir") {
+            portDir = value;
         } else {
             UsageError("unknown option: " + option);
         }
@@ -180,7 +259,12 @@ int main(int argc, char** argv) {
     if (port.empty()) UsageError("--port is required, for example --port COM5");
     if (target.size() > 20) UsageError("--target holds at most 20 characters");
     if (port.size() > 5) UsageError("--port holds at most 5 characters");
-    if (!fs::is_directory(dir)) UsageError("no such directory: " + dir.string());
+    std::error_code error;
+    fs::create_directories(dir, error);
+    if (!fs::is_directory(dir)) UsageError("cannot make the directory " + dir.string());
+    if (portDir && !WaitForEntry(*portDir)) {
+        UsageError(portDir->string() + " holds no port after 10 s; start quillet-meter-sim first");
+    }
 
     const fs::path file = dir / CalMod::ExchangeFileName;
     if (!force && fs::exists(fs::symlink_status(file))) {
@@ -197,7 +281,16 @@ int main(int argc, char** argv) {
     }
 
     std::cout.flush();
-    const int status = RunUtility(utility, dir);
+    std::optional<PrivateConfig> config;
+    try {
+        if (portDir) config.emplace(*portDir);
+    } catch (const fs::filesystem_error& error) {
+        std::cerr << "quillet-host-sim: no configuration of its own for the job: " << error.what()
+                  << "\n";
+        return ExitUtilityFailed;
+    }
+    const int status =
+        RunUtility(utility, dir, config ? config->Environment() : std::vector<std::string>{});
 
     const std::vector<unsigned char> back = ReadAll(file);
     if (back.size() != RecordLength) {

@@ -34,14 +34,21 @@ every "QM" + CR it receives, until SIGTERM or SIGINT (or --count) ends it.
   --log FILE           append every command received to FILE, one line each:
                        local time, seconds since start, the command
   --port-dir DIR       publish the terminal as the symbolic link DIR/COM<N>,
-                       removed again at exit; needs --port
+                       removed again at exit; needs --port. DIR is made when
+                       missing. An existing DIR/COM<N> (a link, even one that
+                       points nowhere, or anything else) is refused and left
+                       as it is
   --port N             the port number N for --port-dir, 1 to 255
   --count N            exit after the N-th query, once the port is closed
   --replay FILE        answer as the meter did in a job of the utility's
                        journal FILE: the n-th command gets the bytes of the
                        n-th attempt the job made, at their recorded times
                        (a silent attempt stays silent), instead of --reading,
-                       --reply, --delay, --pieces and --silent
+                       --reply, --delay, --pieces and --silent. The line is
+                       read as JSON: each character of a read's "bytes", a
+                       \u escape or UTF-8, stands for the byte of its code
+                       (at most U+00FF); a line that is not a journal entry
+                       is refused
   --job N              the job to replay: line N of FILE (default: the last)
   --help               show this text and exit
   --version            show the version and exit

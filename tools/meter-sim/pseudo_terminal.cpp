@@ -58,19 +58,15 @@ std::size_t PseudoTerminal::Send(std::string_view bytes) const {
 PublishedPort::PublishedPort(const std::string& dir, long port, const std::string& target)
     : link_(fs::path(dir) / ("COM" + std::to_string(port))), target_(target) {
     fs::create_directories(link_.parent_path());
-    const auto status = fs::symlink_status(link_);
-    if (fs::exists(status)) {
-        // A killed simulator leaves a link that dangles, or that points
-        // at this terminal when its number came round again; anything
-        // else may be somebody's real port.
-        const bool stale =
-            fs::is_symlink(status) && (!fs::exists(link_) || fs::read_symlink(link_) == target_);
-        if (!stale) {
-            throw Failure(link_.string() + " already exists; choose another --port");
-        }
-        fs::remove(link_);
+    // Any entry already there, even a link that points nowhere, may be a
+    // station's map of a real port (an adapter unplugged for now): it stays.
+    std::error_code error;
+    fs::create_symlink(target_, link_, error);
+    if (error == std::errc::file_exists) {
+        throw Failure(link_.string() +
+                      " already exists and is left as it is; choose another --port");
     }
-    fs::create_symlink(target_, link_);
+    if (error) throw Failure("cannot make " + link_.string() + ": " + error.message());
 }
 
 PublishedPort::~PublishedPort() {

@@ -37,7 +37,9 @@ private:
     std::string path_;
 };
 
-// DIR/COM<n> pointing at the terminal, for as long as this object lives.
+// DIR/COM<n> pointing at the terminal, for as long as this object lives. DIR
+// is made when missing; an existing DIR/COM<n>, of any kind, is refused with
+// a Failure and left as it is.
 class PublishedPort {
 public:
     PublishedPort(const std::string& dir, long port, const std::string& target);

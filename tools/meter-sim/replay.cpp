@@ -1,148 +1,85 @@
 #include "tools/meter-sim/replay.hpp"
 
-#include <cstdlib>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
-#include <map>
-#include <memory>
 #include <stdexcept>
-#include <string_view>
+
+#include "tools/meter-sim/json.hpp"
 
 namespace meter_sim {
 
 namespace {
 
-// Just enough JSON for a journal line: objects, arrays, strings whose \u
-// escapes below 256 are bytes, numbers, true, false and null.
-struct Json {
-    enum class Kind { Null, Bool, Number, String, Array, Object } kind = Kind::Null;
-    double number = 0;
-    std::string text;
-    std::vector<Json> items;
-    std::map<std::string, Json> fields;
+using json::Value;
 
-    const Json& operator[](const std::string& key) const {
-        const auto found = fields.find(key);
-        if (kind != Kind::Object || found == fields.end()) {
-            throw std::runtime_error("no \"" + key + "\" in the entry");
-        }
-        return found->second;
-    }
-};
+// A value of the entry with the path that names it in errors, such as
+// queries[1].attempts[0].reads[0].bytes.
+struct Node {
+    const Value& value;
+    std::string path;
 
-class Parser {
-public:
-    explicit Parser(std::string_view text) : text_(text) {}
-
-    Json Document() {
-        Json value = Value();
-        Skip();
-        if (pos_ != text_.size()) Fail("text after the entry");
-        return value;
-    }
-
-private:
     [[noreturn]] void Fail(const std::string& what) const {
-        throw std::runtime_error(what + " at character " + std::to_string(pos_ + 1));
-    }
-    void Skip() {
-        while (pos_ < text_.size() && std::string_view(" \t\r\n").find(text_[pos_]) != std::string_view::npos) {
-            ++pos_;
-        }
-    }
-    bool Take(char c) {
-        Skip();
-        if (pos_ < text_.size() && text_[pos_] == c) {
-            ++pos_;
-            return true;
-        }
-        return false;
-    }
-    void Expect(char c) {
-        if (!Take(c)) Fail(std::string("'") + c + "' expected");
+        throw std::runtime_error(path + ": " + what);
     }
 
-    Json Value() {
-        Skip();
-        if (pos_ >= text_.size()) Fail("unexpected end");
-        Json value;
-        const char c = text_[pos_];
-        if (c == '{') {
-            value.kind = Json::Kind::Object;
-            ++pos_;
-            if (Take('}')) return value;
-            do {
-                Skip();
-                const std::string key = String();
-                Expect(':');
-                value.fields[key] = Value();
-            } while (Take(','));
-            Expect('}');
-        } else if (c == '[') {
-            value.kind = Json::Kind::Array;
-            ++pos_;
-            if (Take(']')) return value;
-            do value.items.push_back(Value());
-            while (Take(','));
-            Expect(']');
-        } else if (c == '"') {
-            value.kind = Json::Kind::String;
-            value.text = String();
-        } else if (text_.substr(pos_, 4) == "true" || text_.substr(pos_, 5) == "false") {
-            value.kind = Json::Kind::Bool;
-            pos_ += text_[pos_] == 't' ? 4 : 5;
-        } else if (text_.substr(pos_, 4) == "null") {
-            pos_ += 4;
-        } else {
-            const std::string rest(text_.substr(pos_, 64));
-            char* end = nullptr;
-            value.kind = Json::Kind::Number;
-            value.number = std::strtod(rest.c_str(), &end);
-            if (end == rest.c_str()) Fail("a value expected");
-            pos_ += static_cast<std::size_t>(end - rest.c_str());
-        }
-        return value;
+    Node operator[](const std::string& key) const {
+        const std::string named = path.empty() ? key : path + "." + key;
+        const auto found = value.fields.find(std::u32string(key.begin(), key.end()));
+        if (found == value.fields.end()) throw std::runtime_error(named + ": missing");
+        return {found->second, named};
     }
 
-    std::string String() {
-        if (pos_ >= text_.size() || text_[pos_] != '"') Fail("a string expected");
-        ++pos_;
+    // The items of an array of objects.
+    std::vector<Node> Objects() const {
+        if (value.kind != Value::Kind::Array) Fail("not an array");
+        std::vector<Node> items;
+        for (std::size_t i = 0; i < value.items.size(); ++i) {
+            items.push_back({value.items[i], path + "[" + std::to_string(i) + "]"});
+            if (value.items[i].kind != Value::Kind::Object) items.back().Fail("not an object");
+        }
+        return items;
+    }
+
+    double Seconds() const {
+        if (value.kind != Value::Kind::Number || !std::isfinite(value.number) || value.number < 0) {
+            Fail("not a number of seconds, 0 or more");
+        }
+        return value.number;
+    }
+
+    // A byte string: each character's code is a byte.
+    std::string Bytes() const {
+        if (value.kind != Value::Kind::String) Fail("not a string");
         std::string bytes;
-        while (pos_ < text_.size() && text_[pos_] != '"') {
-            char c = text_[pos_++];
-            if (c == '\\' && pos_ < text_.size()) {
-                c = text_[pos_++];
-                if (c == 'u') {
-                    const std::string hex(text_.substr(pos_, 4));
-                    char* end = nullptr;
-                    const long code = std::strtol(hex.c_str(), &end, 16);
-                    if (hex.size() != 4 || end != hex.c_str() + 4) Fail("bad \\u escape");
-                    if (code > 0xFF) Fail("a character above \\u00ff is no byte");
-                    c = static_cast<char>(code);
-                    pos_ += 4;
-                } else if (c == 'n') {
-                    c = '\n';
-                } else if (c == 'r') {
-                    c = '\r';
-                } else if (c == 't') {
-                    c = '\t';
-                } else if (c == 'b') {
-                    c = '\b';
-                } else if (c == 'f') {
-                    c = '\f';
-                }
+        for (const char32_t code : value.text) {
+            if (code > 0xFF) {
+                char name[16];
+                std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+                Fail(std::string(name) + " is above U+00FF: not a byte");
             }
-            bytes += c;
+            bytes += static_cast<char>(code);
         }
-        if (pos_ >= text_.size()) Fail("unterminated string");
-        ++pos_;
         return bytes;
     }
-
-    std::string_view text_;
-    std::size_t pos_ = 0;
 };
 
 }  // namespace
+
+ReplayedAnswers ParseReplay(std::string_view line) {
+    const Value entry = json::Parse(line);
+    if (entry.kind != Value::Kind::Object) throw std::runtime_error("not a JSON object");
+    ReplayedAnswers answers;
+    for (const Node& query : Node{entry, ""}["queries"].Objects()) {
+        for (const Node& attempt : query["attempts"].Objects()) {
+            auto& reads = answers.emplace_back();
+            for (const Node& read : attempt["reads"].Objects()) {
+                reads.push_back({read["at"].Seconds(), read["bytes"].Bytes()});
+            }
+        }
+    }
+    return answers;
+}
 
 ReplayedAnswers LoadReplay(const std::string& file, long job) {
     std::ifstream in(file, std::ios::binary);
@@ -158,17 +95,7 @@ ReplayedAnswers LoadReplay(const std::string& file, long job) {
     }
     const std::size_t index = job == 0 ? lines.size() - 1 : static_cast<std::size_t>(job - 1);
     try {
-        const Json entry = Parser(lines[index]).Document();
-        ReplayedAnswers answers;
-        for (const Json& query : entry["queries"].items) {
-            for (const Json& attempt : query["attempts"].items) {
-                auto& reads = answers.emplace_back();
-                for (const Json& read : attempt["reads"].items) {
-                    reads.push_back({read["at"].number, read["bytes"].text});
-                }
-            }
-        }
-        return answers;
+        return ParseReplay(lines[index]);
     } catch (const std::runtime_error& error) {
         throw std::runtime_error(file + ", job " + std::to_string(index + 1) + ": " + error.what());
     }

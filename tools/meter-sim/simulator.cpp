@@ -17,6 +17,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/common/escape.hpp"
@@ -47,11 +48,9 @@ extern "C" void RequestStop(int) {
 
 class Simulator {
 public:
-    Simulator(const Options& options, const PseudoTerminal& terminal)
-        : options_(options), terminal_(terminal) {
-        if (!options_.replayPath.empty()) {
-            replay_ = LoadReplay(options_.replayPath, options_.replayJob);
-        }
+    Simulator(const Options& options, const PseudoTerminal& terminal,
+              std::optional<ReplayedAnswers> replay)
+        : options_(options), terminal_(terminal), replay_(std::move(replay)) {
         if (!options_.logPath.empty()) {
             log_.open(options_.logPath, std::ios::app);
             if (!log_) throw Failure("cannot open the log " + options_.logPath);
@@ -213,6 +212,7 @@ private:
 
     const Options& options_;
     const PseudoTerminal& terminal_;
+    const std::optional<ReplayedAnswers> replay_;
     std::ofstream log_;
     const Clock::time_point start_ = Clock::now();
     std::deque<Outgoing> outgoing_;
@@ -221,7 +221,6 @@ private:
     std::size_t babbleSent_ = 0;
     std::string command_;  // received bytes not yet ended by a CR
     long queries_ = 0;
-    std::optional<ReplayedAnswers> replay_;
 };
 
 }  // namespace
@@ -240,10 +239,14 @@ int Serve(const Options& options) {
     sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigdelset(&waitMask, signal);
 
+    // A journal that cannot be replayed stops the simulator before anything
+    // is published.
+    std::optional<ReplayedAnswers> replay;
+    if (!options.replayPath.empty()) replay = LoadReplay(options.replayPath, options.replayJob);
     const PseudoTerminal terminal;
     std::optional<PublishedPort> published;
     if (!options.portDir.empty()) published.emplace(options.portDir, options.port, terminal.Path());
-    Simulator simulator(options, terminal);
+    Simulator simulator(options, terminal, std::move(replay));
     std::printf("%s\n", terminal.Path().c_str());
     std::fflush(stdout);
     simulator.Run(waitMask);
