@@ -12,7 +12,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <deque>
 #include <fstream>
 #include <optional>
@@ -20,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "station/facts.hpp"
 #include "tools/common/escape.hpp"
 #include "tools/meter-sim/pseudo_terminal.hpp"
 #include "tools/meter-sim/replay.hpp"
@@ -196,18 +196,10 @@ private:
 
     void Log(const std::string& line) {
         if (!log_.is_open()) return;
-        const auto wall = std::chrono::system_clock::now();
-        const std::time_t seconds = std::chrono::system_clock::to_time_t(wall);
-        const auto millis =
-            std::chrono::duration_cast<std::chrono::milliseconds>(wall.time_since_epoch()).count() %
-            1000;
-        std::tm local{};
-        localtime_r(&seconds, &local);
-        char stamp[64];
-        const std::size_t length = std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-        std::snprintf(stamp + length, sizeof stamp - length, ".%03lld +%.6f",
-                      static_cast<long long>(millis), Seconds(Clock::now() - start_).count());
-        log_ << stamp << ' ' << line << std::endl;
+        char elapsed[32];
+        std::snprintf(elapsed, sizeof elapsed, " +%.6f ", Seconds(Clock::now() - start_).count());
+        log_ << station::LocalTimestamp(std::chrono::system_clock::now()) << elapsed << line
+             << std::endl;
     }
 
     const Options& options_;
