@@ -18,14 +18,16 @@ settings() {  # settings folder, journal file: the settings file naming that jou
     printf '# where the jobs keep their evidence\r\n\r\nJournal = %s\r\n' "$2" |
         if [[ -n $dosdevices ]]; then iconv -f UTF-8 -t UTF-16; else cat; fi >"$1/$settings_file"
 }
+win() { [[ -z $dosdevices ]] && echo "$1" || echo "Z:${1//\//\\}"; }  # a path as the utility names it
 if [[ -n $dosdevices ]]; then
-    # The user's %APPDATA% as Wine sets it, in the tests' shared prefix.
+    # %APPDATA% and %ProgramData% as Wine sets them, in the tests' shared prefix.
     user_settings=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -path '*/AppData/Roaming' | head -n 1)/Quillet
-    settings_file=settings.ini windows_journal=Z:${journal//\//\\}
-    trap 'rm -rf "$user_settings"; job_cleanup' EXIT
+    station_settings=$WINEPREFIX/drive_c/ProgramData/Quillet settings_file=settings.ini
+    trap 'rm -rf "$user_settings" "$station_settings"; job_cleanup' EXIT
 else
-    user_settings=$XDG_CONFIG_HOME/quillet settings_file=settings windows_journal=$journal
+    user_settings=$XDG_CONFIG_HOME/quillet station_settings=$work/station/quillet settings_file=settings
 fi
+windows_journal=$(win "$journal")
 
 through=() target='1000 Ohms'
 job_with() {  # result, meter-sim options...: a job on COM5 with this meter, run "${through[@]}"
@@ -66,9 +68,13 @@ off)
     diff "$work/before" <(listing) || failed "the settings locations changed"
     ;;
 reading | pieces)
-    # The user's file wins over the station's.
-    settings "$user_settings" "$windows_journal"
-    settings "$work/station/quillet" "$work/station.jsonl"
+    # The user's file wins over the station's; the station's alone is read.
+    if [[ $case == reading ]]; then
+        settings "$user_settings" "$windows_journal"
+        settings "$station_settings" "$(win "$work/station.jsonl")"
+    else
+        settings "$station_settings" "$windows_journal"
+    fi
     pieces=() result=1234.5Ohms
     if [[ $case == pieces ]]; then
         # Also a result longer than the record's field: the line holds what the host got.
@@ -90,10 +96,14 @@ silent)
     replayed ''
     ;;
 unwritable)
-    # A journal in a folder that does not exist: the job as without one.
+    # A journal in a folder that does not exist, or on a full disk: the job as
+    # without one.
     settings "$user_settings" "$work/none/journal.jsonl"
     job_with 1234.5Ohms --reading "$reply"
     [[ ! -e $work/none ]] || failed "the journal's folder was made"
+    new_job "$work/full"
+    settings "$user_settings" /dev/full
+    job_with 1234.5Ohms --reading "$reply"
     ;;
 concurrent)
     # Two jobs on two ports, ending together, 25 times: every line whole.

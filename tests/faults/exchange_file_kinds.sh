@@ -15,13 +15,14 @@ file=$job/ExtCtrl.dat
 job_exit=1
 
 case $case in
-fifo)
+fifo | device)
+    # A device whose read would never end: /dev/ptmx.
     start_meter com1 1 "$ports" --reading '0\r+9.9 kOhms\r'
-    mkfifo "$file"
+    if [[ $case == fifo ]]; then mkfifo "$file"; else ln -s /dev/ptmx "$file"; fi
     run_utility 5
     check_status 9900
     check_not_written 'not a regular file'
-    [[ -p $file ]] || failed "ExtCtrl.dat is no longer a FIFO"
+    [[ -p $file || -L $file ]] || failed "ExtCtrl.dat is no longer what it was"
     ;;
 directory)
     start_meter com1 1 "$ports" --reading '0\r+9.9 kOhms\r'
@@ -34,8 +35,11 @@ directory)
     ;;
 read_only)
     # The record names COM5 and kOhms; COM1 answers something else, so using
-    # the zero record shows as 9900.
+    # the zero record shows as 9900. A journal this user may not write changes
+    # nothing either.
     record '1 kOhms' COM5 >"$file"
+    printf 'journal = %s\n' "$work/journal.jsonl" >"$work/config/quillet/settings"
+    : >"$work/journal.jsonl"
     if ((EUID == 0)); then
         # Root may write any file: the job (and its meters, whose terminals it
         # must open) run as the unprivileged user, in a directory that user
@@ -49,7 +53,7 @@ read_only)
         touch "$work/com1.log" "$work/com5.log"
         chown nobody "$work/com1.log" "$work/com5.log" "$work"
     else
-        chmod 444 "$file"
+        chmod 444 "$file" "$work/journal.jsonl"
     fi
     start_meter com1 1 "$ports" --reading '0\r+9.9 kOhms\r'
     start_meter com5 5 "$ports" --reading '0\r+1.2345 kOhms\r'
@@ -57,6 +61,7 @@ read_only)
     check_status 1.2345kOhms
     check_not_written 'open: Permission denied'
     check_untouched
+    [[ ! -s $work/journal.jsonl ]] || failed "the journal was written"
     expect_queries com1 0
     ;;
 *) echo "unknown case $case"; exit 2 ;;

@@ -42,9 +42,9 @@ first_query | second_query)
     ;;
 around_write_back)
     # The meter answers at once. A first job measures how long a whole job
-    # takes; the following jobs get the signal at 2 ms steps through the last
-    # 60 ms of that time (counted from their start), so that some end before the
-    # write-back, some after it, and any that meet it inside show.
+    # takes; the following jobs get the signal at 2 ms steps from 60 ms before
+    # that time to 20 ms after it (counted from their start), so that some end
+    # before the write-back, some after it, and any that meet it inside show.
     start_meter meter 5 "$ports" --reading "$reading"
     run_utility 10
     check_job 1234.5Ohms
@@ -53,7 +53,7 @@ around_write_back)
     mkfifo "$work/never"
     exec {never}<>"$work/never"  # read -t on it: a pause without a new process
     untouched=0 written=0
-    for step in $(seq 0 29); do
+    for step in $(seq 0 39); do
         cp "$work/original" "$file"
         at=$(awk -v w="$whole" -v s="$step" 'BEGIN { printf "%.3f", w - 0.06 + s * 0.002 }')
         start_utility 10
@@ -72,6 +72,7 @@ around_write_back)
         fi
     done
     echo "after the signal: $untouched records untouched, $written written"
+    ((untouched && written)) || failed "the signals did not fall on both sides of the write-back"
     ;;
 *) echo "unknown case $case"; exit 2 ;;
 esac

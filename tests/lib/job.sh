@@ -300,9 +300,11 @@ run_utility() {  # time limit, then optionally a command to run it through
     finish_utility
 }
 
-expect_within() {  # seconds: the run just finished took no longer
-    awk -v t="$job_seconds" -v limit="$1" 'BEGIN { exit !(t <= limit) }' ||
-        failed "the job took $job_seconds s, more than $1 s"
+expect_within() {  # [least] seconds: the run just finished took no longer (and no less)
+    local least=0
+    (($# == 2)) && { least=$1; shift; }
+    awk -v t="$job_seconds" -v a="$least" -v b="$1" 'BEGIN { exit !(t >= a && t <= b) }' ||
+        failed "the job took $job_seconds s, not between $least and $1 s"
 }
 
 check_status() {  # result text, empty for a failed reading

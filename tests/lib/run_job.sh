@@ -24,6 +24,7 @@
 #                         standard error, and leaves the directory as it was
 #   --expect-result TEXT  the result text; empty (default) means no reading
 #   --expect-queries N    number of "QM" commands the meter must have received
+#   --expect-seconds A B  the job takes from A to B seconds
 #   --check-window        a second after the start, while the meter takes its
 #                         time over the first reply, check the window on the
 #                         X display from outside (tests/ui/check-window.sh):
@@ -48,7 +49,7 @@ job_init "$1" "$2"
 shift 2
 
 reading='0\r+1.2345 kOhms\r' silent=0 sim_args=() target='1000 Ohms' port_name=COM5 publish=5
-maps=() file=record expect_result='' expect_queries='' window=0 inspector='' language=''
+maps=() file=record expect_result='' expect_queries='' expect_seconds=() window=0 inspector='' language=''
 linux='' lose_display=''
 while (($#)); do
     case $1 in
@@ -67,6 +68,7 @@ while (($#)); do
         --directory) file=directory job_exit=1; shift ;;
         --expect-result) expect_result=$2; shift 2 ;;
         --expect-queries) expect_queries=$2; shift 2 ;;
+        --expect-seconds) expect_seconds=("$2" "$3"); shift 3 ;;
         --check-window) window=1 keep_display=1; shift ;;
         --inspector) inspector=$(realpath "$2"); shift 2 ;;
         --locale) language=$2 acp=$3; shift 3 ;;
@@ -135,6 +137,7 @@ if [[ -z $dosdevices ]]; then
     else check_status "$expect_result"; fi
 fi
 [[ -z $expect_queries ]] || expect_queries meter "$expect_queries"
+((${#expect_seconds[@]} == 0)) || expect_within "${expect_seconds[@]}"
 
 # The same job with the Linux utility: the same record must come back.
 if [[ -n $linux ]]; then
