@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "station/utf8.hpp"
+
 namespace meter_sim::json {
 
 namespace {
@@ -169,18 +171,9 @@ private:
     // A character of two to four bytes of UTF-8. Overlong forms, surrogates
     // and code points above U+10FFFF are not UTF-8.
     char32_t Utf8() {
-        const unsigned char lead = Byte(pos_);
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        char32_t code = lead & (0x7F >> length);
-        for (std::size_t i = 1; i < length; ++i) {
-            if (pos_ + i >= text_.size() || (Byte(pos_ + i) & 0xC0) != 0x80) Fail("invalid UTF-8");
-            code = (code << 6) | (Byte(pos_ + i) & 0x3F);
-        }
-        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (lead < 0xC0 || lead > 0xF4 || code < least[length] || code > 0x10FFFF ||
-            (code >= 0xD800 && code <= 0xDFFF)) {
-            Fail("invalid UTF-8");
-        }
+        const std::size_t length = station::Utf8SequenceLength(text_, pos_);
+        if (length < 2) Fail("invalid UTF-8");
+        const char32_t code = station::Utf8CodePoint(text_, pos_, length);
         pos_ += length;
         return code;
     }
