@@ -61,7 +61,8 @@ std::string SendQuery(SerialControl& port, const std::string& command, Clock& cl
 
 void Pause(double seconds, Clock& clock) {
     const double start = clock.Now();
-    while (clock.Now() - start <= seconds) {
+    for (double elapsed = clock.Now() - start; elapsed <= seconds; elapsed = clock.Now() - start) {
+        if (seconds - elapsed > WakeAhead) clock.SleepFor(seconds - elapsed - WakeAhead);
     }
 }
 
