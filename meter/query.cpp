@@ -72,7 +72,8 @@ std::string QueryReading(SerialControl& port,
 
 void Pause(double seconds, Clock& clock) {
     const double start = clock.Now();
-    while (clock.Now() - start <= seconds) {
+    for (double elapsed = clock.Now() - start; elapsed <= seconds; elapsed = clock.Now() - start) {
+        if (seconds - elapsed > WakeAhead) clock.SleepFor(seconds - elapsed - WakeAhead);
     }
 }
 

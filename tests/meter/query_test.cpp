@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <ostream>
 #include <string>
@@ -26,6 +25,7 @@ public:
         next_ += Step;
         return last_;
     }
+    void SleepFor(double) override {}
     double Last() const { return last_; }
 
     static constexpr double Step = 0.125;
@@ -228,12 +228,14 @@ TEST(SendQuery, ErrorsPassThroughAndLeaveThePortClosed) {
     EXPECT_FALSE(failing.PortOpen());
 }
 
-// Returns the listed readings in turn, then the last one again and again.
+// Returns the listed readings in turn, then the last one again; keeps the sleeps.
 class ListClock : public meter::Clock {
 public:
     explicit ListClock(std::vector<double> readings) : readings_(std::move(readings)) {}
     double Now() override { return readings_[std::min(calls++, readings_.size() - 1)]; }
+    void SleepFor(double seconds) override { sleeps.push_back(seconds); }
     std::size_t calls = 0;
+    std::vector<double> sleeps;
 
 private:
     std::vector<double> readings_;
@@ -244,20 +246,26 @@ TEST(Pause, ReturnsOnceStrictlyMoreThanTheTimeHasPassed) {
         double seconds;
         std::vector<double> readings;
         std::size_t calls;
+        std::vector<double> sleeps;
     };
-    for (const Case& c : {Case{0.1, {0, 0.05, 0.1, 0.1000001, 9}, 4}, Case{0, {5, 5, 5, 5.5, 9}, 4},
-                          Case{-1, {5, 5, 9}, 2}}) {
+    for (const Case& c : {Case{0.1, {0, 0.05, 0.1, 0.1000001, 9}, 4, {0.05 - meter::WakeAhead}},
+                          Case{0, {5, 5, 5, 5.5, 9}, 4, {}}, Case{-1, {5, 5, 9}, 2, {}}}) {
         SCOPED_TRACE(c.seconds);
         ListClock clock(c.readings);
         meter::Pause(c.seconds, clock);
         EXPECT_EQ(clock.calls, c.calls);
+        EXPECT_EQ(clock.sleeps, c.sleeps);
     }
 }
 
-TEST(Pause, WaitsOnTheSteadyClock) {
-    const auto start = std::chrono::steady_clock::now();
-    meter::Pause(0.05);
-    EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+// Sleeps may end early or late by the clock; each pause still ends after its time.
+TEST(Pause, NeverEndsBeforeItsTimeOnTheRealClock) {
+    for (int i = 0; i < 120; ++i) {
+        const double seconds = 0.0005 * (i % 12);  // 0 to 5.5 ms
+        const double start = meter::SteadyClock().Now();
+        meter::Pause(seconds);
+        ASSERT_GT(meter::SteadyClock().Now() - start, seconds) << "pause " << i;
+    }
 }
 
 }  // namespace
