@@ -1,11 +1,19 @@
 # Installed documentation and the Debian package. Each is made when its tool
 # is there; the configure step says what is left out.
 
-# A man page for each program, made from its --help text at build time.
+# A man page for each program, made from its --help text at build time, with
+# what the program does in its NAME line, and the files of a station and the
+# other programs and pages (packaging/man/station.h2m).
+set(man_name_quillet-reading-utility
+    "take one meter reading for the job the host calibration program left in ExtCtrl.dat")
+set(man_name_port-check "query a meter step by step as the reading utility does, and say why it fails")
+set(man_name_meter-sim "simulate a meter on a pseudo terminal, or replay a job of the journal")
+set(man_name_host-sim "prepare a job in ExtCtrl.dat, start the reading utility and report its result")
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
   set(man_dir ${PROJECT_BINARY_DIR}/man)
   set(man_pages)
+  set(man_include ${PROJECT_SOURCE_DIR}/packaging/man/station.h2m)
   foreach(target quillet-reading-utility meter-sim host-sim port-check)
       get_target_property(name ${target} OUTPUT_NAME)
       if(NOT name)
@@ -15,9 +23,10 @@ if(HELP2MAN)
           OUTPUT ${man_dir}/${name}.1.gz
           COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
           COMMAND ${HELP2MAN} --no-info --version-string=${PROJECT_VERSION} --section=1
-                  --name=${name} --output=${man_dir}/${name}.1 $<TARGET_FILE:${target}>
+                  --name=${man_name_${target}} --include=${man_include}
+                  --output=${man_dir}/${name}.1 $<TARGET_FILE:${target}>
           COMMAND gzip -9nf ${man_dir}/${name}.1
-          DEPENDS ${target}
+          DEPENDS ${target} ${man_include}
           VERBATIM)
       list(APPEND man_pages ${man_dir}/${name}.1.gz)
   endforeach()
@@ -38,6 +47,8 @@ add_custom_target(package_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${PROJECT_SOURCE_DIR}/README.md
               ${PROJECT_BINARY_DIR}/changelog.gz
         DESTINATION ${doc_dir})
+# The pages README.md links to, beside it as in the source tree.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${doc_dir}/docs FILES_MATCHING PATTERN "*.md")
 
 # The package's library dependencies come from dpkg-shlibdeps.
 find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)

@@ -58,6 +58,11 @@ status_text() {  # result [break]
     fi
 }
 
+check_windows_help() {  # file: a Windows --help names the Windows places and no POSIX path
+    grep -qF '%APPDATA%\Quillet\settings.ini' "$1" && grep -qF '%ProgramData%\Quillet\settings.ini' "$1" &&
+        grep -qF '\\.\COM<N>' "$1" && ! grep -qE '/dev/|/etc/|XDG_|~/' "$1" || failed "not Windows help: $1"
+}
+
 # --- the work directory -------------------------------------------------------
 
 job_init() {  # UTILITY METER_SIM (under Wine, WINEPREFIX names a prepared prefix)

@@ -16,6 +16,7 @@
 #include "reading/prefix.hpp"
 #include "reading/text.hpp"
 #include "station/append.hpp"
+#include "station/entry.hpp"
 #include "station/facts.hpp"
 #include "station/settings.hpp"
 #include "tools/common/escape.hpp"
@@ -35,13 +36,17 @@ constexpr int ExitUnconvertible = 3;
 constexpr int ExitCannotOpen = 4;
 constexpr int ExitLineFailed = 5;
 
-constexpr const char* Usage = R"(Usage: quillet-port-check COM<N> [--unit TEXT]
+// The --help text: the port check's own, then the platform's places.
+std::string Usage() {
+    std::string text = R"(Usage: quillet-port-check COM<N> [--unit TEXT]
 Queries the meter on port COM<N> (1 to 255) the way the Quillet Reading
 Utility does, and reports each step: where the port number leads, whether the
 device exists, whether you may open it and whether another program holds it,
 both "QM" queries with their raw replies (control characters shown as \r, \n,
 \t, \xHH), the time to the first byte and to the CR, the number of attempts,
-and the conversion of the second reply.
+and the conversion of the second reply. First it reports what the utility's
+settings change: whether the journal is on, which file set it, whether it can
+be written, and every settings line that changes nothing.
 
   --unit TEXT   the job's target text naming the wanted unit, as the host
                 writes it (for example "10.000 mV"); at most 20 characters,
@@ -49,9 +54,15 @@ and the conversion of the second reply.
                 Without it the reading is given in the meter's base unit. A
                 warning says when the meter's unit names another quantity
                 (kOhms for a job in mV): the utility converts prefixes only.
-  --help        show this text and exit
-  --version     show the version and exit
-
+)";
+    const std::string helpOptions = station::HelpOptions;
+    text += "  " + helpOptions + std::string(14 - helpOptions.size(), ' ') +
+            "show this text and exit\n"
+            "  --version     show the version and exit\n\n";
+    text += station::PortsHelp;
+    text += "\n";
+    text += station::SettingsHelp;
+    text += R"(
 Exit status:
   0  a reading: the second reply converts
   1  no reply: the meter did not answer the second query
@@ -60,6 +71,8 @@ Exit status:
   4  the port cannot be opened
   5  the port opened, but writing or reading it failed
 )";
+    return text;
+}
 
 struct Options {
     int port = 0;
@@ -90,8 +103,8 @@ Options ParseCommandLine(int argc, char** argv) {
     bool havePort = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--help") {
-            std::cout << Usage;
+        if (station::IsHelpOption(argument)) {
+            std::cout << Usage();
             std::exit(0);
         }
         if (argument == "--version") {

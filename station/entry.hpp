@@ -1,0 +1,27 @@
+// The programs' entry, the platform's way (entry_posix.cpp, entry_win32.cpp):
+// the parts of --help that name the platform's places, the help options, and
+// where a program's texts go.
+#pragma once
+
+#include <string_view>
+
+namespace station {
+
+// How a command line names the reading utility.
+extern const char* const UtilityInvocation;
+// Paragraphs of --help, each ending in a line end: where port COM<N> leads,
+// where the settings files are, and where the utility's texts go.
+extern const char* const PortsHelp;
+extern const char* const SettingsHelp;
+extern const char* const OutputHelp;
+// The help option as --help lists it: "--help", on Windows "--help, /?".
+extern const char* const HelpOptions;
+
+bool IsHelpOption(std::string_view argument);
+
+// Windows: a GUI program started from a command prompt writes into that
+// prompt what would otherwise be lost, its standard output and standard error
+// where they are not redirected. POSIX: nothing to do.
+void UseParentConsole();
+
+}  // namespace station

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The MSI in a fresh Wine prefix: silent install; a job of the installed utility
+# journalled by %ProgramData%\Quillet\settings.ini; the port check by name; an
+# upgrade to 1.0.1 (one entry, its files); the older one refused; silent removal
+# (no program file or PATH entry left); settings and journal unchanged.
+# usage: msi_wine.sh CPACK_CONFIG METER_SIM
+here=$(dirname "$(realpath "$0")")
+source "$here/../lib/job.sh"
+require_commands "Debian packages wixl, msitools" wixl msiinfo
+out=$(mktemp -d)
+export WINEPREFIX=$out/prefix WINEDEBUG=-all
+cleanup='"$here/wine_prefix.sh" teardown "$WINEPREFIX"; rm -rf "$out"'
+trap "$cleanup" EXIT
+cpack --config "$1" -B "$out/old" >/dev/null
+cpack --config "$1" -B "$out/new" -D CPACK_PACKAGE_VERSION=1.0.1 >/dev/null
+old=$(ls "$out"/old/*.msi) new=$out/new/quillet-reading-utility-1.0.1-x64.msi
+"$here/wine_prefix.sh" setup "$WINEPREFIX" >/dev/null
+installed=$WINEPREFIX/drive_c/Program\ Files/Quillet station=$WINEPREFIX/drive_c/ProgramData/Quillet
+mkdir -p "$station" && printf 'journal = journal.jsonl\r\n' | tee "$out/settings.ini" >"$station/settings.ini"
+msi() { wine msiexec "$1" "$(winepath -w "$2")" /qn >/dev/null 2>&1 </dev/null; }
+msi /i "$old"
+job_init "$installed/Quillet Reading Utility.exe" "$2"
+trap "job_cleanup; $cleanup" EXIT
+check_files() {  # old|new: the installed files are that package's
+    for f in "$out/$1"/_CPack_Packages/*/ZIP/*/*; do cmp -s "$f" "$installed/${f##*/}" || failed "${f##*/}: not $1"; done
+}
+check_files old
+start_meter meter 5 "$ports"
+record '1000 Ohms' COM5 >"$job/ExtCtrl.dat"
+run_utility 30
+check_record 1234.5Ohms
+cp "$station/journal.jsonl" "$out/"  # the job's journal line
+wine cmd /c 'quillet-port-check COM5' >"$work/check" 2>&1 </dev/null || failed "port check: $(<"$work/check")"
+
+entries() {  # DisplayVersion of each installed entry of ours
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s </dev/null | tr -d '\r' |
+        awk '/^HKEY/ {o = 0} /DisplayName .*Quillet Reading Utility$/ {o = 1} o && /DisplayVersion/ {print $NF}'
+}
+for file in "$installed"/*; do : >"$file"; done  # the upgrade must put its own files in place
+msi /i "$new" || failed "the upgrade failed"
+[[ $(entries) == 1.0.1 ]] || failed "after the upgrade: $(entries)"
+check_files new
+(($(msi /i "$old"; echo $?) == 1603 % 256)) || failed "the older version: not refused with exit status 1603"
+[[ $(entries) == 1.0.1 ]] || failed "after the downgrade: $(entries)"
+grep -q 'A newer version of the Quillet Reading Utility is already installed' \
+    <(msiinfo export "$old" LaunchCondition) || failed "no message refusing a downgrade"
+
+msi /x "$new" || failed "the removal failed"
+[[ ! -e $installed && -z $(entries) ]] || failed "left after removal: $(ls "$installed") $(entries)"
+! grep -qi quillet <(wine cmd /c 'echo %PATH%' </dev/null) || failed "still on the PATH"
+cmp -s "$out/settings.ini" "$station/settings.ini" && cmp -s "$out/journal.jsonl" "$station/journal.jsonl" ||
+    failed "the settings or the journal changed"
+job_end
