@@ -4,7 +4,7 @@
 // keys. The file may be UTF-8 with or without a byte order mark, UTF-16 of
 // either byte order with its mark (what Windows editors and PowerShell write),
 // or else text in the station's 8-bit code page. It is looked up in the
-// configuration directories, the user's own first (meter/config_dirs.hpp);
+// configuration directories, the user's own first (station/config_dirs.hpp);
 // for each key the first file that sets it wins. One key is known:
 // `journal = PATH`, the file each job appends its journal line to (a relative
 // PATH counts from the settings file's folder). Without a settings file, or

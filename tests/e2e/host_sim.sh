@@ -19,10 +19,12 @@ printf 'precious' >ExtCtrl.dat
 
 # A utility that leaves the record untouched: no reading. One that cannot start: 4.
 [[ $(status "$host_sim" --port COM5 --utility /bin/true --force) == 1 ]] || { echo "untouched record"; cat out; fail=1; }
+grep -qx 'Number14: 14' out && grep -qx 'Other fields: unchanged' out || { echo "no report"; cat out; fail=1; }
 [[ $(status "$host_sim" --port COM5 --utility "$work/none" --force) == 4 ]] || { echo "missing utility"; fail=1; }
-# A utility killed by a signal: it did not end normally.
+# A utility killed by a signal (it did not end normally), or ending with 1 (no result written).
 printf '#!/bin/sh\nkill -9 $$\n' >killed && chmod +x killed
 [[ $(status "$host_sim" --port COM5 --utility "$work/killed" --force) == 4 ]] || { echo "killed utility"; fail=1; }
+[[ $(status "$host_sim" --port COM5 --utility /bin/false --force) == 4 ]] || { echo "result not written"; fail=1; }
 # A utility that cuts the record: damaged.
 printf '#!/bin/sh\ntruncate -s 100 ExtCtrl.dat\n' >cut && chmod +x cut
 [[ $(status "$host_sim" --port COM5 --utility "$work/cut" --force) == 3 ]] || { echo "cut record"; fail=1; }

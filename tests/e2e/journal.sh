@@ -76,14 +76,24 @@ reading | pieces)
         settings "$station_settings" "$windows_journal"
     fi
     pieces=() result=1234.5Ohms
+    [[ -n $dosdevices ]] || pieces=(--unsolicited 'stale\r')
     if [[ $case == pieces ]]; then
         # Also a result longer than the record's field: the line holds what the host got.
-        pieces=(--pieces 3 --piece-gap 0.4) result=12344.999413644mVolts
+        pieces+=(--pieces 3 --piece-gap 0.4) result=12344.999413644mVolts
         reply='12.345 V DC\r' target='1 mVolts'
     fi
     job_with $result --reading "$reply" "${pieces[@]}"
     check_line reading 1 "$reply"
     [[ $(jq -r .result "$journal") == "${result:0:20}" ]] || failed "result is not the record's"
+    # The job's facts (on Linux, where stale bytes wait for the first query).
+    [[ -n $dosdevices ]] || jq -e --arg version "$("$utility" --version)" --arg user "$(id -un)" \
+        --arg host "$(uname -n)" --arg dir "$(realpath "$job")" --arg target "$(field 20 "$target")" \
+        --arg reply "$(printf '%b' "$reply")" '(.start | test("^[0-9-]{10}T[0-9:.]{12}[+-][0-9]{2}:[0-9]{2}$"))
+        and .seconds > 0.2 and "quillet-reading-utility " + .version == $version and .user == $user
+        and .host == $host and .directory == $dir and .target == $target and .port == "COM5 "
+        and (.device | startswith("/dev/pts/")) and .display == false and .queries[0].discarded == "stale\r"
+        and .queries[1].attempts[0].at == 0 and .queries[1].attempts[0].written == "QM\r"
+        and .queries[1].reply == $reply' "$journal" >/dev/null || failed "the line does not hold the job's facts"
     [[ $case == reading ]] || (($(jq '.queries[1].attempts[0].reads | length' "$journal") > 1)) ||
         failed "the reply did not come in pieces"
     [[ ! -e $work/station.jsonl ]] || failed "the station's journal was written"

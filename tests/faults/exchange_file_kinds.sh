@@ -5,7 +5,8 @@
 # blocks on it, and leaves it as it was. A record the user may read but not
 # write is read (its port and unit are used) and stays byte for byte as it
 # was, the write-back being refused. Each ends with exit status 1 and says why
-# on standard error: the result did not reach the host.
+# on standard error (the directory's case also in the journal, which every
+# case keeps): the result did not reach the host.
 #
 # usage: exchange_file_kinds.sh UTILITY METER_SIM CASE
 source "$(dirname "$0")/../lib/job.sh"
@@ -13,6 +14,7 @@ job_init "$1" "$2"
 case=$3
 file=$job/ExtCtrl.dat
 job_exit=1
+printf 'journal = %s\n' "$work/journal.jsonl" >"$work/config/quillet/settings"
 
 case $case in
 fifo | device)
@@ -32,13 +34,14 @@ directory)
     check_status 9900
     check_not_written 'not a regular file'
     [[ $(cat "$file/kept") == inside ]] || failed "the directory's file changed"
+    grep -q '"outcome":"not written","reason":"[^"]*/ExtCtrl.dat: not a regular file"}$' "$work/journal.jsonl" ||
+        failed "the journal does not say why the result was not written"
     ;;
 read_only)
     # The record names COM5 and kOhms; COM1 answers something else, so using
     # the zero record shows as 9900. A journal this user may not write changes
     # nothing either.
     record '1 kOhms' COM5 >"$file"
-    printf 'journal = %s\n' "$work/journal.jsonl" >"$work/config/quillet/settings"
     : >"$work/journal.jsonl"
     if ((EUID == 0)); then
         # Root may write any file: the job (and its meters, whose terminals it

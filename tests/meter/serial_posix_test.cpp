@@ -16,6 +16,7 @@
 #include "meter/port_map_posix.hpp"
 #include "meter/query.hpp"
 #include "pty_peer.hpp"
+#include "station/config_dirs.hpp"
 
 namespace {
 
@@ -275,6 +276,8 @@ TEST(PortPath, StationMapAfterTheUsersOwnBeforeTheUsualDevice) {
     // Relative entries of the list are ignored.
     const meter_test::ScopedEnv relative("XDG_CONFIG_DIRS", "relative/dir");
     EXPECT_EQ(meter::ResolvePort(4).path, "/dev/ttyS3");
+    const meter_test::ScopedEnv none("XDG_CONFIG_DIRS", "");  // no list: the station's is /etc/xdg
+    EXPECT_EQ(station::ConfigDirectories().back().path, "/etc/xdg/quillet");
 }
 
 }  // namespace
