@@ -150,6 +150,12 @@ void PtyPeer::Cook() const {
     Check(tcsetattr(slave_, TCSANOW, &tio) == 0, "tcsetattr");
 }
 
+termios PtyPeer::Line() const {
+    termios tio{};
+    Check(tcgetattr(slave_, &tio) == 0, "tcgetattr");
+    return tio;
+}
+
 void PtyPeer::HangUp() {
     if (master_ >= 0) close(master_);
     master_ = -1;

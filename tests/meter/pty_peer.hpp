@@ -2,6 +2,8 @@
 // directory and a meter on the far end of a pseudo terminal.
 #pragma once
 
+#include <termios.h>
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -72,6 +74,8 @@ public:
     // Puts the terminal back into the cooked mode of a fresh login terminal,
     // which echoes, edits lines and turns CR into LF.
     void Cook() const;
+    // The line's settings as the terminal has them now.
+    termios Line() const;
     // Closes the meter's end: the serial control's end hangs up.
     void HangUp();
 

@@ -143,11 +143,18 @@ TEST_F(RealPort, BabblingPeerEndsWithinTheBound) {
     EXPECT_EQ(meter_.Drain(), Repeat("QM\r", 5));
 }
 
-TEST_F(RealPort, EveryByteValuePassesUnchangedBothWays) {
+// Opening sets the line to 9600 baud, 8 data bits, no parity, 1 stop bit, no
+// flow control, raw, whatever it was before; every byte then passes as it is.
+TEST_F(RealPort, OpenSetsTheLineAndEveryByteValuePassesUnchangedBothWays) {
     std::string all;
     for (int code = 0; code < 256; ++code) all += static_cast<char>(code);
-    meter_.Cook();  // opening must make the line raw
+    meter_.Cook();
     port_->SetPortOpen(true);
+    const termios line = meter_.Line();
+    EXPECT_EQ(cfgetispeed(&line), B9600);
+    EXPECT_EQ(cfgetospeed(&line), B9600);
+    EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8});
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), 0u);
     port_->Output(all);
     EXPECT_EQ(meter_.Receive(all.size(), 3), all);
 

@@ -13,6 +13,9 @@ TEST(ToolText, EscapesEveryByteThatIsNotPlainText) {
     const std::string bytes("a\\\"\r\n\t\0\x1F\x7F\xFF", 10);
     EXPECT_EQ(tools::Escape(bytes), R"(a\\"\r\n\t\x00\x1F\x7F\xFF)");
     EXPECT_EQ(tools::Visible(bytes), R"("a\\\"\r\n\t\x00\x1F\x7F\xFF")");
+    // Settings text: a Windows path as it is, anything invisible escaped.
+    EXPECT_EQ(tools::Printable("C:\\\xC3\xA9\xEF\xBB\xBF\xE2\x80\x8Bx\x01\xFF"),
+              "C:\\\xC3\xA9\\uFEFF\\u200Bx\\x01\\xFF");
 }
 
 TEST(ToolText, UnescapeReadsTheLogFormBackAndRejectsOtherEscapes) {

@@ -72,8 +72,9 @@ std::string Printable(std::string_view text) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(code));
             out += hex;
-        } else if (length > 1) {
-            out.append(text.substr(i, length));
+        } else if (length > 1 || text[i] == '\\') {
+            // A backslash stays one: Windows paths are full of them.
+            out.append(text.substr(i, length > 0 ? length : 1));
         } else {
             AppendEscaped(out, text.substr(i, 1), false);
         }

@@ -17,8 +17,8 @@ std::string Escape(std::string_view bytes);
 std::string Visible(std::string_view bytes);
 
 // UTF-8 text (a settings line, a path) with nothing hidden: printable
-// characters as they are, letters of any script included; control characters
-// and bytes that are no UTF-8 in the log form; characters that show as nothing
+// characters as they are, letters of any script and the backslash included;
+// control characters and bytes that are no UTF-8 in the log form; characters that show as nothing
 // or as a blank (the byte order mark, zero-width and direction marks, the
 // no-break space, C1 controls) as \uXXXX.
 std::string Printable(std::string_view text);
