@@ -20,12 +20,8 @@ std::string Followed(const std::string& device) {
 
 void RecordingSerial::SetPortOpen(bool open) {
     port_->SetPortOpen(open);
-    const double at = clock_.Now();
-    if (open) {
-        log_->push_back({SerialEvent::Kind::Open, at, Followed(port_->Device())});
-    } else {
-        log_->push_back({SerialEvent::Kind::Close, at, {}});
-    }
+    log_->push_back({open ? SerialEvent::Kind::Open : SerialEvent::Kind::Close, clock_.Now(),
+                     open ? Followed(port_->Device()) : std::string()});
 }
 
 void RecordingSerial::Output(std::string_view text) {

@@ -17,9 +17,10 @@ std::runtime_error Failure(const std::filesystem::path& file, const char* operat
                               SystemMessage(GetLastError()));
 }
 
-HANDLE OpenAppending(const std::filesystem::path& file, DWORD access) {
+// The file, shared with every other reader and writer, as the journal is.
+HANDLE Open(const std::filesystem::path& file, DWORD access, DWORD disposition = OPEN_ALWAYS) {
     return CreateFileW(file.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                       nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -28,10 +29,10 @@ AppendingFile::AppendingFile(const std::filesystem::path& file) : file_(file) {
     // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end, as
     // one piece. Read access as well, to see how the file ends; a file this
     // user may only append to is appended to all the same.
-    HANDLE handle = OpenAppending(file, FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE);
+    HANDLE handle = Open(file, FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE);
     readable_ = handle != INVALID_HANDLE_VALUE;
     if (!readable_ && GetLastError() == ERROR_ACCESS_DENIED) {
-        handle = OpenAppending(file, FILE_APPEND_DATA | SYNCHRONIZE);
+        handle = Open(file, FILE_APPEND_DATA | SYNCHRONIZE);
     }
     if (handle == INVALID_HANDLE_VALUE) throw Failure(file, "open");
     handle_ = reinterpret_cast<std::intptr_t>(handle);
@@ -69,9 +70,7 @@ std::size_t AppendingFile::Write(std::string_view text) {
 
 bool AppendingFile::CutTo(std::uint64_t size) {
     // An appending handle cannot move the end back; a second one may.
-    const HANDLE handle = CreateFileW(file_.c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = Open(file_, GENERIC_WRITE, OPEN_EXISTING);
     if (handle == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(size);
@@ -89,9 +88,7 @@ void AppendingFile::Close() {
 std::optional<std::string> AppendProblem(const std::filesystem::path& file) {
     std::error_code error;
     if (std::filesystem::exists(file, error)) {
-        const HANDLE handle = CreateFileW(file.c_str(), FILE_APPEND_DATA,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle = Open(file, FILE_APPEND_DATA, OPEN_EXISTING);
         if (handle == INVALID_HANDLE_VALUE) return SystemMessage(GetLastError());
         CloseHandle(handle);
         return std::nullopt;
