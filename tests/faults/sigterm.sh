@@ -41,37 +41,38 @@ first_query | second_query)
     check_untouched
     ;;
 around_write_back)
-    # The meter answers at once. A first job measures how long a whole job
-    # takes; the following jobs get the signal at 2 ms steps from 60 ms before
-    # that time to 20 ms after it (counted from their start), so that some end
-    # before the write-back, some after it, and any that meet it inside show.
+    # The meter answers at once. A first job measures how long a job takes;
+    # then each signal comes later than the last after an untouched record and
+    # earlier after a written one, by 16 ms halving at each turn down to 2 ms,
+    # so the signals close in on the write-back however long jobs take here.
     start_meter meter 5 "$ports" --reading "$reading"
     run_utility 10
     check_job 1234.5Ohms
-    whole=$job_seconds
     cp "$file" "$work/written"
     mkfifo "$work/never"
     exec {never}<>"$work/never"  # read -t on it: a pause without a new process
-    untouched=0 written=0
-    for step in $(seq 0 39); do
+    at=$(awk -v w="$job_seconds" 'BEGIN { printf "%d", w * 1000 - 40 }') step=16 last=0 untouched=0 written=0
+    for _ in $(seq 40); do
         cp "$work/original" "$file"
-        at=$(awk -v w="$whole" -v s="$step" 'BEGIN { printf "%.3f", w - 0.06 + s * 0.002 }')
         start_utility 10
         pid=$(utility_pid)
-        left=$(awk -v at="$at" -v a="$job_start" -v b="$EPOCHREALTIME" 'BEGIN { d = at - (b - a); printf "%.3f", (d > 0 ? d : 0) }')
+        left=$(awk -v at="$at" -v a="$job_start" -v b="$EPOCHREALTIME" 'BEGIN { d = at / 1000 - (b - a); printf "%.3f", (d > 0 ? d : 0) }')
         read -t "$left" -u "$never" || true
         terminate "$pid"
         finish_utility 0 143
         if cmp -s "$file" "$work/original"; then
-            untouched=$((untouched + 1))
+            untouched=$((untouched + 1)) now=1
         elif cmp -s "$file" "$work/written"; then
-            written=$((written + 1))
+            written=$((written + 1)) now=-1
         else
-            failed "signal at $at s left a record that is neither the old nor the new one"
+            failed "signal at $at ms left a record that is neither the old nor the new one"
             od -A d -c "$file" | head -20
+            now=$last
         fi
+        ((last == 0 || now == last)) || step=$((step > 3 ? step / 2 : 2))
+        at=$((at + now * step)) last=$now
     done
-    echo "after the signal: $untouched records untouched, $written written"
+    echo "after the signal: $untouched records untouched, $written written (the last signal at $at ms)"
     ((untouched && written)) || failed "the signals did not fall on both sides of the write-back"
     ;;
 *) echo "unknown case $case"; exit 2 ;;
