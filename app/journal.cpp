@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "station/append.hpp"
+#include "station/digest.hpp"
 #include "station/utf8.hpp"
 
 #ifndef QUILLET_VERSION
@@ -113,11 +114,16 @@ std::string JournalLine(const JournalEntry& entry) {
     return line + "}\n";
 }
 
-void AppendJournal(const std::filesystem::path& file, const JournalEntry& entry) noexcept {
+std::optional<JournalAppended> AppendJournal(const std::filesystem::path& file,
+                                             const JournalEntry& entry) noexcept {
     try {
-        station::AppendWhole(file, JournalLine(entry));
+        const std::string line = JournalLine(entry);
+        station::AppendWhole(file, line);
+        return JournalAppended{file, std::nullopt,
+                               station::Sha256Hex(std::string_view(line).substr(0, line.size() - 1))};
     } catch (...) {
         // The journal is evidence of the job, never part of it.
+        return std::nullopt;
     }
 }
 

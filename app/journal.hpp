@@ -6,6 +6,7 @@
 // the journal changes nothing in the job.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -34,8 +35,19 @@ struct JournalEntry {
 // every other byte as \u00XX of its value.
 std::string JournalLine(const JournalEntry& entry);
 
-// Appends the entry's line to the journal file. Never throws: a journal that
-// cannot be written leaves the job's result, status and record as they are.
-void AppendJournal(const std::filesystem::path& file, const JournalEntry& entry) noexcept;
+// Where a journal line went: the file, the line's `seq` in that file's chain
+// (nothing when it has none), and the SHA-256 of the line's bytes as written,
+// without line feeds (what the next line's `prev` holds).
+struct JournalAppended {
+    std::filesystem::path file;
+    std::optional<std::uint64_t> seq;
+    std::string sha256;
+};
+
+// Appends the entry's line to the journal file; what went in, or nothing when
+// the line did not go in whole. Never throws: a journal that cannot be written
+// leaves the job's result, status and record as they are.
+std::optional<JournalAppended> AppendJournal(const std::filesystem::path& file,
+                                             const JournalEntry& entry) noexcept;
 
 }  // namespace CalMod
