@@ -23,6 +23,12 @@ void SerialControlBase::SetPortOpen(bool open) {
     }
     if (PortOpen()) throw SerialError(device_ + ": port already open");
     device_ = OpenDevice(port_);
+    try {
+        ConfigureDevice();
+    } catch (const SerialError&) {
+        Close();
+        throw;
+    }
 }
 
 void SerialControlBase::SetInputLen(int length) {
@@ -43,6 +49,25 @@ void SerialControlBase::RequireOpen() const {
 std::size_t SerialControlBase::ReadLimit() const {
     return inputLen_ == 0 ? MaxInputPerRead
                           : std::min(static_cast<std::size_t>(inputLen_), MaxInputPerRead);
+}
+
+int SerialControlBase::InBufferCount() {
+    RequireOpen();
+    return static_cast<int>(std::min(WaitingBytes(), MaxInputPerRead));
+}
+
+std::string SerialControlBase::Input() {
+    RequireOpen();
+    if (CountsBeforeRead()) WaitingBytes();
+    const std::size_t limit = ReadLimit();
+    std::string data;
+    char buffer[4096];
+    while (data.size() < limit) {
+        const std::size_t got = ReadSome(buffer, std::min(sizeof buffer, limit - data.size()));
+        if (got == 0) break;
+        data.append(buffer, got);
+    }
+    return data;
 }
 
 SerialError SerialControlBase::OutputTimedOut() const {

@@ -6,7 +6,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -60,30 +59,25 @@ void Release(int fd) {
 
 class PosixSerialControl final : public SerialControlBase {
 public:
-    PosixSerialControl() = default;
-    PosixSerialControl(const PosixSerialControl&) = delete;
-    PosixSerialControl& operator=(const PosixSerialControl&) = delete;
     ~PosixSerialControl() override { Close(); }
 
     void Output(std::string_view text) override;
 
-    int InBufferCount() override {
-        RequireOpen();
-        int count = 0;
-        if (ioctl(fd_, FIONREAD, &count) != 0) {
-            throw SerialError(ErrorText(Device(), "count waiting bytes", errno));
-        }
-        return count;
-    }
-
-    std::string Input() override;
-
 private:
     std::string OpenDevice(std::int16_t port) override;
+    void ConfigureDevice() override;
     void CloseDevice() override {
         Release(fd_);
         fd_ = -1;
     }
+    std::size_t WaitingBytes() override {
+        int count = 0;
+        if (ioctl(fd_, FIONREAD, &count) != 0) {
+            throw SerialError(ErrorText(Device(), "count waiting bytes", errno));
+        }
+        return static_cast<std::size_t>(count);
+    }
+    std::size_t ReadSome(char* buffer, std::size_t size) override;
 
     int fd_ = -1;
 };
@@ -103,15 +97,13 @@ std::string PosixSerialControl::OpenDevice(std::int16_t port) {
         close(fd);
         throw SerialError(ErrorText(path, error == EWOULDBLOCK ? InUse : "lock", error));
     }
-    try {
-        if (ioctl(fd, TIOCEXCL) != 0) throw SerialError(ErrorText(path, "exclusive use", errno));
-        Configure(fd, path);
-    } catch (const SerialError&) {
-        Release(fd);
-        throw;
-    }
     fd_ = fd;
     return path;
+}
+
+void PosixSerialControl::ConfigureDevice() {
+    if (ioctl(fd_, TIOCEXCL) != 0) throw SerialError(ErrorText(Device(), "exclusive use", errno));
+    Configure(fd_, Device());
 }
 
 void PosixSerialControl::Output(std::string_view text) {
@@ -139,23 +131,16 @@ void PosixSerialControl::Output(std::string_view text) {
     }
 }
 
-std::string PosixSerialControl::Input() {
-    RequireOpen();
-    const std::size_t limit = ReadLimit();
-    std::string data;
-    char buffer[4096];
-    while (data.size() < limit) {
-        const ssize_t got = read(fd_, buffer, std::min(sizeof buffer, limit - data.size()));
-        if (got > 0) {
-            data.append(buffer, static_cast<std::size_t>(got));
-            continue;
-        }
+// A non-blocking read: EAGAIN is "nothing waiting", end of file a hang-up.
+std::size_t PosixSerialControl::ReadSome(char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t got = read(fd_, buffer, size);
+        if (got > 0) return static_cast<std::size_t>(got);
         if (got == 0) throw SerialError(Device() + ": read: the device hung up");
         if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
         throw SerialError(ErrorText(Device(), "read", errno));
     }
-    return data;
 }
 
 }  // namespace

@@ -87,24 +87,26 @@ void Configure(HANDLE handle, const std::string& path) {
 
 class Win32SerialControl final : public SerialControlBase {
 public:
-    Win32SerialControl() = default;
-    Win32SerialControl(const Win32SerialControl&) = delete;
-    Win32SerialControl& operator=(const Win32SerialControl&) = delete;
     ~Win32SerialControl() override { Close(); }
-
     void Output(std::string_view text) override;
-    int InBufferCount() override;
-    std::string Input() override;
 
 private:
-    std::string OpenDevice(std::int16_t port) override;
-    void CloseDevice() override {
-        CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
+    HANDLE handle_ = INVALID_HANDLE_VALUE;  // the open port's; invalid while closed
 
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    // The waiting count fails on a port whose peer has gone, where a read
+    // would quietly return nothing.
+    bool CountsBeforeRead() const override { return true; }
+    std::string OpenDevice(std::int16_t port) override;
+    void ConfigureDevice() override { Configure(handle_, Device()); }
+    void CloseDevice() override;
+    std::size_t WaitingBytes() override;
+    std::size_t ReadSome(char* buffer, std::size_t size) override;
 };
+
+void Win32SerialControl::CloseDevice() {
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+}
 
 std::string Win32SerialControl::OpenDevice(std::int16_t port) {
     std::string path = PortPath(port);
@@ -112,25 +114,18 @@ std::string Win32SerialControl::OpenDevice(std::int16_t port) {
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) throw SerialError(ErrorText(path, "open", GetLastError()));
-    try {
-        Configure(handle, path);
-    } catch (const SerialError&) {
-        CloseHandle(handle);
-        throw;
-    }
     handle_ = handle;
     return path;
 }
 
-int Win32SerialControl::InBufferCount() {
-    RequireOpen();
+std::size_t Win32SerialControl::WaitingBytes() {
     DWORD errors = 0;
     COMSTAT status{};
     // Also the way a vanished peer shows: the driver then fails the call.
     if (!ClearCommError(handle_, &errors, &status)) {
         throw SerialError(ErrorText(Device(), "count waiting bytes", GetLastError()));
     }
-    return static_cast<int>(std::min<std::size_t>(status.cbInQue, MaxInputPerRead));
+    return status.cbInQue;
 }
 
 void Win32SerialControl::Output(std::string_view text) {
@@ -150,24 +145,13 @@ void Win32SerialControl::Output(std::string_view text) {
     }
 }
 
-std::string Win32SerialControl::Input() {
-    // The waiting count comes first: it fails on a port whose peer has gone,
-    // where a read would quietly return nothing.
-    InBufferCount();
-    const std::size_t limit = ReadLimit();
-    std::string data;
-    char buffer[4096];
-    // Reads return at once with what is there; the loop ends on an empty read.
-    while (data.size() < limit) {
-        DWORD got = 0;
-        const auto want = static_cast<DWORD>(std::min(sizeof buffer, limit - data.size()));
-        if (!ReadFile(handle_, buffer, want, &got, nullptr)) {
-            throw SerialError(ErrorText(Device(), "read", GetLastError()));
-        }
-        if (got == 0) break;
-        data.append(buffer, got);
+// The read time-outs make a read return at once with what is there.
+std::size_t Win32SerialControl::ReadSome(char* buffer, std::size_t size) {
+    DWORD got = 0;
+    if (!ReadFile(handle_, buffer, static_cast<DWORD>(size), &got, nullptr)) {
+        throw SerialError(ErrorText(Device(), "read", GetLastError()));
     }
-    return data;
+    return got;
 }
 
 }  // namespace
