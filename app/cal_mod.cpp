@@ -17,10 +17,10 @@
 #include "app/journal.hpp"
 #include "app/record.hpp"
 #include "app/step.hpp"
+#include "app/take_reading.hpp"
 #include "meter/clock.hpp"
 #include "meter/recording_serial.hpp"
 #include "reading/convert.hpp"
-#include "reading/take_reading.hpp"
 #include "reading/text.hpp"
 #include "station/facts.hpp"
 #include "station/settings.hpp"
@@ -110,7 +110,7 @@ void Main() {
     Step([] { ui::MainForm().Repaint(); });
     Step([] { ui::MainForm().SerCom().SetCommPort(PortNumber(PortName)); });
     Step([&] {
-        resultText = reading::TakeReading(TargetText, evidence ? &evidence->replies : nullptr);
+        resultText = TakeReading(TargetText, evidence ? &evidence->replies : nullptr);
     });
 
     if (!resultText.empty()) {

@@ -16,8 +16,8 @@
 
 #include "app/cal_mod.hpp"
 #include "app/record.hpp"
+#include "app/take_reading.hpp"
 #include "common/job_status.hpp"
-#include "reading/take_reading.hpp"
 #include "ui/main_form.hpp"
 
 namespace fs = std::filesystem;
@@ -213,7 +213,7 @@ TEST_F(JobDriver, ReadingStepConvertsTheSecondReply) {
             std::make_unique<ScriptedPort>(std::vector<std::string>{"1.5 V DC\r", "2.5 V DC\r"},
                                            false));
     });
-    EXPECT_EQ(reading::TakeReading("1 V"), "2.5V");
+    EXPECT_EQ(CalMod::TakeReading("1 V"), "2.5V");
     ui::ResetMainForm();
 }
 

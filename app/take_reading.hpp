@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace reading {
+namespace CalMod {
 
 // Reports the start in the status label, sends "QM" twice over SerCom, and
 // converts the second reply into the unit the job's target text ends in.
@@ -14,4 +14,4 @@ namespace reading {
 // `replies`, each query's reply is added to it as it comes (the journal).
 std::string TakeReading(std::string_view targetText, std::vector<std::string>* replies = nullptr);
 
-}  // namespace reading
+}  // namespace CalMod

@@ -1,10 +1,10 @@
-#include "reading/take_reading.hpp"
+#include "app/take_reading.hpp"
 
 #include "meter/query.hpp"
 #include "reading/convert.hpp"
 #include "ui/main_form.hpp"
 
-namespace reading {
+namespace CalMod {
 
 std::string TakeReading(std::string_view targetText, std::vector<std::string>* replies) {
     // "189" is fixed text, whatever meter or port the job names: the line is
@@ -16,7 +16,7 @@ std::string TakeReading(std::string_view targetText, std::vector<std::string>* r
         if (replies) replies->push_back(each);
     });
 
-    return ConvertReply(reply, targetText);
+    return reading::ConvertReply(reply, targetText);
 }
 
-}  // namespace reading
+}  // namespace CalMod
