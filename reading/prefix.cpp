@@ -1,6 +1,6 @@
 #include "reading/prefix.hpp"
 
-#include "reading/micro_sign.hpp"
+#include "station/code_page.hpp"
 
 namespace reading {
 
@@ -30,7 +30,7 @@ double PrefixFactor(std::string_view unit) {
             return 1e-18;
         default:
             // The micro sign is micro, as "u" is.
-            return unit.front() == MicroSignByte() ? 1e-6 : 1;
+            return unit.front() == station::MicroSignByte() ? 1e-6 : 1;
     }
 }
 

@@ -5,7 +5,7 @@
 // the exchange record: the record stores one character per byte and the meter
 // sends one character per byte, so the byte is the character code that the
 // digit and unit tests look at, and every byte goes back exactly as read. Only
-// the display converts to Unicode (ui/display_text.hpp).
+// the display converts to Unicode (station/code_page.hpp).
 #pragma once
 
 #include <cstddef>

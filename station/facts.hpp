@@ -1,6 +1,6 @@
 // Facts of the station and of the process, for the journal, the tools and the
-// window: who runs the job where and when, the station's code page, paths as
-// text. Each platform has its own file (facts_posix.cpp, facts_win32.cpp).
+// window: who runs the job where and when, the settings file's 8-bit
+// fallback, paths as text. Each platform has its own file (facts_posix.cpp, facts_win32.cpp).
 #pragma once
 
 #include <chrono>
@@ -18,9 +18,11 @@ std::string HostName();
 // 2026-12-09T21:30:00.123+01:00.
 std::string LocalTimestamp(std::chrono::system_clock::time_point when);
 
-// Text in the station's 8-bit code page as UTF-8: the ANSI code page on
-// Windows; on POSIX systems, where file names are bytes, the bytes as they are.
-std::string CodePageToUtf8(std::string_view text);
+// The settings file's text when it is not UTF-8, as UTF-8: read in the ANSI
+// code page on Windows, as an editor's "ANSI" writes it; on POSIX systems,
+// where file names are bytes, the bytes as they are. Not the record's code
+// page (station/code_page.hpp), which on POSIX systems is Windows-1252.
+std::string SettingsFallbackUtf8(std::string_view text);
 
 // With a file size limit (ulimit -f), a write past it fails with an error
 // instead of ending the process, so that the job reports it as it reports a

@@ -42,7 +42,7 @@ std::string LocalTimestamp(std::chrono::system_clock::time_point when) {
     return text;
 }
 
-std::string CodePageToUtf8(std::string_view text) {
+std::string SettingsFallbackUtf8(std::string_view text) {
     return Utf8FromWide(WideFromCodePage(text, CP_ACP));
 }
 

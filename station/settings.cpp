@@ -63,7 +63,7 @@ std::string SettingsText(std::string_view bytes) {
     if (bytes.starts_with("\xFE\xFF")) return FromUtf16(bytes.substr(2), true);
     for (std::size_t i = 0; i < bytes.size();) {
         const std::size_t length = Utf8SequenceLength(bytes, i);
-        if (length == 0) return CodePageToUtf8(bytes);
+        if (length == 0) return SettingsFallbackUtf8(bytes);
         i += length;
     }
     return std::string(bytes);

@@ -1,4 +1,5 @@
 // FLTK 1.3 backend on X11.
+#include "station/code_page.hpp"
 #include "ui/fltk_window.hpp"
 
 #include <FL/Fl.H>
@@ -17,7 +18,6 @@
 #include <string>
 
 #include "ui/centre.hpp"
-#include "ui/display_text.hpp"
 #include "ui/meter_icon.hpp"
 #include "ui/window.hpp"
 
@@ -141,7 +141,7 @@ Frame FrameOf(int width, int height) {
 // doubled so that FLTK shows it rather than reading it as a symbol.
 std::string LabelText(const std::string& statusText) {
     std::string text;
-    for (char c : DisplayText(statusText)) {
+    for (char c : station::RecordTextUtf8(statusText)) {
         if (c == '\r') {
             text += '\n';
         } else if (c == '@') {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/display_text.hpp"
+#include "station/code_page.hpp"
 #include "ui/window.hpp"
 
 namespace ui {
@@ -12,7 +12,7 @@ namespace {
 
 // Writes the text to standard output at once, as UTF-8, every CR as a line feed.
 void Write(std::string_view bytes) {
-    std::string text = DisplayText(bytes);
+    std::string text = station::RecordTextUtf8(bytes);
     std::replace(text.begin(), text.end(), '\r', '\n');
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

@@ -1,5 +1,5 @@
 // The window on Windows: the native form, headless when it cannot be created.
-#include "ui/win32_window.hpp"
+#include "ui/window_win32.hpp"
 #include "ui/window.hpp"
 
 namespace ui {

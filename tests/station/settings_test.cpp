@@ -24,7 +24,7 @@ TEST(Settings, EveryEncodingAWindowsEditorWritesNamesTheJournal) {
         {"\xFF\xFE\x3D\xD8=\0"s, ""},  // a lone surrogate: an unknown key, no crash
         {"# journal = old\n  # journal = older\njournal = a\xC3\xA9\n", "a\xC3\xA9"},
         // Not UTF-8: the station's 8-bit code page (on POSIX, the bytes).
-        {"journal = a\xE9\n", CodePageToUtf8("a\xE9")},
+        {"journal = a\xE9\n", SettingsFallbackUtf8("a\xE9")},
     };
     for (const auto& c : cases) {
         Settings settings;

@@ -24,8 +24,8 @@
 
 #include "app/record.hpp"
 #include "meter/serial_control.hpp"
+#include "station/code_page.hpp"
 #include "tools/common/escape.hpp"
-#include "ui/display_text.hpp"
 
 namespace fs = std::filesystem;
 using CalMod::ExtCtrlRec;
@@ -304,7 +304,7 @@ int main(int argc, char** argv) {
     expected.Number15 = got.Number15;
     const bool intact = (got == expected);
 
-    std::cout << "ResultText: \"" << ui::DisplayText(CalMod::FieldView(got.ResultText))
+    std::cout << "ResultText: \"" << station::RecordTextUtf8(CalMod::FieldView(got.ResultText))
               << "\"\n"
               << "Number14: " << got.Number14 << "\n"
               << "Number15: " << got.Number15 << "\n"

@@ -1,9 +1,11 @@
-// The micro sign in the system's ANSI code page, the code page of the record.
+// The record's code page on Windows: the system's ANSI code page, in which the
+// host writes its records.
 #include <windows.h>
 
-#include "reading/micro_sign.hpp"
+#include "station/code_page.hpp"
+#include "station/wide_text_win32.hpp"
 
-namespace reading {
+namespace station {
 namespace {
 
 std::optional<char> LookUpMicroSign() {
@@ -20,10 +22,16 @@ std::optional<char> LookUpMicroSign() {
 
 }  // namespace
 
+std::string RecordTextUtf8(std::string_view bytes) {
+    // A code page maps every byte it cannot name to a character of its own,
+    // so nothing is dropped for want of a mapping.
+    return Utf8FromWide(WideFromCodePage(bytes, CP_ACP));
+}
+
 std::optional<char> MicroSignByte() {
     // The ANSI code page is fixed for the life of the process.
     static const std::optional<char> micro = LookUpMicroSign();
     return micro;
 }
 
-}  // namespace reading
+}  // namespace station

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <string>
 
+#include "station/code_page.hpp"
 #include "station/wide_text_win32.hpp"
 #include "ui/centre.hpp"
-#include "ui/display_text.hpp"
 #include "ui/label_text.hpp"
-#include "ui/win32_window.hpp"
+#include "ui/window_win32.hpp"
 #include "ui/window.hpp"
 
 namespace ui {
@@ -177,7 +177,7 @@ public:
 
     // The control gets the display text; the caption keeps the bytes as given.
     void SetLabelCaption(const std::string& text) override {
-        SetWindowTextW(label_, station::WideFromUtf8(WithCrLf(DisplayText(text))).c_str());
+        SetWindowTextW(label_, station::WideFromUtf8(WithCrLf(station::RecordTextUtf8(text))).c_str());
         caption_ = text;
     }
 
