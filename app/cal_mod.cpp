@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/journal.hpp"
-#include "app/record.hpp"
+#include "app/exchange_file.hpp"
 #include "app/step.hpp"
 #include "app/take_reading.hpp"
 #include "meter/clock.hpp"

@@ -1,11 +1,11 @@
 // The exchange record of ExtCtrl.dat: one 215-byte record at offset 0 through
-// which the host leaves the job and takes the result.
+// which the host leaves the job and takes the result. Its fields and their
+// coding; the file itself is app/exchange_file.hpp.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -83,23 +83,5 @@ template <std::size_t N>
 std::string_view FieldView(const TextField<N>& field) {
     return {field.data(), N};
 }
-
-// The job, read once at the start and written back once at the end.
-extern ExtCtrlRec JobRec;
-extern std::string TargetText;  // record's TargetText, trimmed of blanks
-extern std::string PortName;    // record's PortName, trimmed of blanks
-
-// Reads record 1 of ExtCtrl.dat in the current directory into JobRec and sets
-// TargetText and PortName. A missing file is created empty; each failing step
-// is skipped silently (JobRec then keeps zero fields).
-void ReadJob();
-
-// Puts the result text into JobRec (spaces-filled or cut to 20), sets Number14
-// and Number15 to 0, and writes JobRec over record 1. Bytes beyond the record
-// stay as they are. Only a file that ReadJob read (or created) is written: the
-// record then changes in its result fields alone. Returns why the result did
-// not reach the file (naming the file and the system's reason), or nothing
-// when it did; a write that fails part-way puts back the bytes it overwrote.
-[[nodiscard]] std::optional<std::string> WriteResultBack(std::string_view resultText);
 
 }  // namespace CalMod

@@ -1,5 +1,5 @@
-// FLTK 1.3 backend on X11.
-#include "station/code_page.hpp"
+// FLTK 1.3 backend on X11: the form as an FLTK window of fixed size with one
+// label. What it asks of the X server directly is in x11_display_posix.cpp.
 #include "ui/fltk_window.hpp"
 
 #include <FL/Fl.H>
@@ -7,19 +7,18 @@
 #include <FL/Fl_Image.H>
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_Window.H>
-#include <FL/x.H>  // fl_display, fl_open_display(Display*), Xlib
-#include <X11/Xatom.h>
-#include <poll.h>
+#include <FL/x.H>  // fl_display, fl_xid, Xlib
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
 #include <string>
 
+#include "station/code_page.hpp"
 #include "ui/centre.hpp"
 #include "ui/meter_icon.hpp"
 #include "ui/window.hpp"
+#include "ui/x11_display_posix.hpp"
 
 namespace ui {
 namespace {
@@ -32,110 +31,6 @@ constexpr int Pixels(int twips) {
 }
 // Longest wait after Show for the window to appear on screen.
 constexpr std::chrono::milliseconds MapTimeout{1000};
-// Longest wait for the window manager to tell the frame it will draw.
-constexpr std::chrono::milliseconds FrameTimeout{500};
-
-// Set when the connection to the X server has broken (the server ended, a
-// remote session dropped). Xlib would end the process there; instead the job
-// goes on without its window and still writes its result back.
-bool DisplayLost = false;
-
-// Xlib's I/O error handler and exit handler: both return, so that Xlib leaves
-// the process running. Xlib then treats the connection as dead and makes no
-// further requests on it.
-int IgnoreIOError(Display*) {
-    return 0;
-}
-void NoteDisplayLost(Display*, void*) {
-    DisplayLost = true;
-}
-
-// The widths of the frame a window manager draws around a window.
-struct Frame {
-    long left = 0, right = 0, top = 0, bottom = 0;
-};
-
-// Whether the running window manager announces the given EWMH feature; false
-// without a window manager.
-bool WindowManagerSupports(Display* display, ::Window root, const char* feature) {
-    const Atom wanted = XInternAtom(display, feature, False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), 0, 4096,
-                           False, XA_ATOM, &type, &format, &count, &remaining, &data) == Success &&
-        type == XA_ATOM && format == 32) {
-        const auto* atoms = reinterpret_cast<const Atom*>(data);
-        found = std::find(atoms, atoms + count, wanted) != atoms + count;
-    }
-    if (data != nullptr) XFree(data);
-    return found;
-}
-
-// The frame the window manager will put around a top-level window of the
-// given fixed size, asked for before the form is mapped: FLTK creates and maps
-// its window in one step, so a stand-in window of the same size and size
-// hints, never mapped, carries the request (_NET_REQUEST_FRAME_EXTENTS),
-// whose answer is its _NET_FRAME_EXTENTS property. No frame without a window
-// manager that answers within FrameTimeout.
-Frame FrameOf(int width, int height) {
-    Display* display = fl_display;
-    const ::Window root = RootWindow(display, fl_screen);
-    if (!WindowManagerSupports(display, root, "_NET_REQUEST_FRAME_EXTENTS")) return {};
-    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
-    const ::Window standIn = XCreateSimpleWindow(display, root, 0, 0, static_cast<unsigned>(width),
-                                                 static_cast<unsigned>(height), 0, 0, 0);
-    XSelectInput(display, standIn, PropertyChangeMask);
-    XSizeHints* hints = XAllocSizeHints();
-    if (hints != nullptr) {
-        hints->flags = PMinSize | PMaxSize;
-        hints->min_width = hints->max_width = width;
-        hints->min_height = hints->max_height = height;
-        XSetWMNormalHints(display, standIn, hints);
-        XFree(hints);
-    }
-    XEvent request{};
-    request.xclient.type = ClientMessage;
-    request.xclient.window = standIn;
-    request.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
-    request.xclient.format = 32;
-    XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
-    XFlush(display);
-
-    Frame frame;
-    const auto deadline = std::chrono::steady_clock::now() + FrameTimeout;
-    for (bool answered = false; !answered && !DisplayLost;) {
-        XEvent event;
-        while (!answered && XCheckTypedWindowEvent(display, standIn, PropertyNotify, &event)) {
-            answered = event.xproperty.atom == extents;
-        }
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (answered || wait.count() <= 0) break;
-        pollfd connection{ConnectionNumber(display), POLLIN, 0};
-        poll(&connection, 1, static_cast<int>(std::min<long long>(wait.count(), 10)));
-    }
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    if (!DisplayLost &&
-        XGetWindowProperty(display, standIn, extents, 0, 4, False, XA_CARDINAL, &type, &format,
-                           &count, &remaining, &data) == Success &&
-        type == XA_CARDINAL && format == 32 && count == 4) {
-        // Format-32 data comes as longs, whatever their size. Widths beyond
-        // X's 16-bit coordinates are no frame.
-        const auto* widths = reinterpret_cast<const long*>(data);
-        if (std::all_of(widths, widths + 4, [](long w) { return w >= 0 && w <= 0x7FFF; })) {
-            frame = Frame{widths[0], widths[1], widths[2], widths[3]};
-        }
-    }
-    if (data != nullptr) XFree(data);
-    XDestroyWindow(display, standIn);
-    return frame;
-}
 
 // The status text as the label draws it: UTF-8, CR as line break, and '@'
 // doubled so that FLTK shows it rather than reading it as a symbol.
@@ -205,7 +100,7 @@ public:
         FormWindow& window = *window_;
         int screenX = 0, screenY = 0, screenWidth = 0, screenHeight = 0;
         Fl::screen_xywh(screenX, screenY, screenWidth, screenHeight, 0);
-        const Frame frame = FrameOf(window.w(), window.h());
+        const X11Frame frame = X11FrameOf(window.w(), window.h());
         if (SwitchedToHeadless()) return;
         const Position position =
             CentredPosition(static_cast<float>(screenWidth), static_cast<float>(screenHeight),
@@ -228,7 +123,7 @@ public:
         // position stands, also when the window is larger than the screen.
         XMoveWindow(fl_display, fl_xid(&window), left, top);
         const auto deadline = std::chrono::steady_clock::now() + MapTimeout;
-        while (!window.Drawn() && !DisplayLost && std::chrono::steady_clock::now() < deadline) {
+        while (!window.Drawn() && !X11DisplayLost() && std::chrono::steady_clock::now() < deadline) {
             Fl::wait(0.02);
             // Fl::wait draws pending damage only before it waits; drawing right
             // after the expose spares a whole wait.
@@ -276,7 +171,7 @@ private:
     // the server that is gone.
     bool SwitchedToHeadless() {
         if (headless_) return true;
-        if (!DisplayLost) return false;
+        if (!X11DisplayLost()) return false;
         static_cast<void>(window_.release());
         headless_ = MakeHeadlessWindow();
         headless_->SetLabelCaption(caption_);
@@ -292,13 +187,7 @@ private:
 }  // namespace
 
 std::unique_ptr<Window> MakeFltkWindow() {
-    if (fl_display == nullptr) {
-        Display* display = XOpenDisplay(nullptr);
-        if (display == nullptr) return nullptr;
-        fl_open_display(display);
-        XSetIOErrorHandler(IgnoreIOError);
-        XSetIOErrorExitHandler(display, NoteDisplayLost, nullptr);
-    }
+    if (!OpenX11Display()) return nullptr;
     return std::make_unique<FltkWindow>();
 }
 

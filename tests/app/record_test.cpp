@@ -1,4 +1,4 @@
-#include "app/record.hpp"
+#include "app/exchange_file.hpp"
 
 #include <gtest/gtest.h>
 

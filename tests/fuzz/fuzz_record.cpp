@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/record.hpp"
+#include "app/exchange_file.hpp"
 #include "fuzz.hpp"
 
 namespace {
