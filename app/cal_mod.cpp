@@ -1,42 +1,27 @@
 #include "app/cal_mod.hpp"
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 #include <iostream>
-#include <limits>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
-#include "app/journal.hpp"
 #include "app/exchange_file.hpp"
+#include "app/journal.hpp"
+#include "app/port_number.hpp"
 #include "app/step.hpp"
 #include "app/take_reading.hpp"
 #include "meter/clock.hpp"
 #include "meter/recording_serial.hpp"
-#include "reading/convert.hpp"
-#include "reading/text.hpp"
 #include "station/facts.hpp"
 #include "station/settings.hpp"
 #include "ui/main_form.hpp"
 
 namespace CalMod {
-
-std::int16_t PortNumber(std::string_view portName) {
-    const std::string_view digits = portName.size() > 3 ? portName.substr(3) : std::string_view{};
-    const double nearest = std::nearbyint(reading::LeadingValue(digits));  // ties to even
-    if (!(nearest >= std::numeric_limits<std::int16_t>::min() &&
-          nearest <= std::numeric_limits<std::int16_t>::max())) {
-        throw std::overflow_error("port number out of range");
-    }
-    return static_cast<std::int16_t>(nearest);
-}
 
 namespace {
 
@@ -73,7 +58,7 @@ JournalEntry Facts(const Evidence& evidence, const std::string& result,
     entry.display = form && form->OnDisplay();
     entry.replies = evidence.replies;
     // What the host reads: the text the record's field got, without its fill.
-    entry.result = result.substr(0, std::min(result.size(), reading::ResultFieldWidth));
+    entry.result = std::string(StoredResult(result));
     entry.notWritten = notWritten;
     entry.seconds = meter::SteadyClock().Now() - evidence.started;
     return entry;

@@ -141,6 +141,10 @@ void ReadJob() {
     Step([&] { Opened(file).close(); });
 }
 
+std::string_view StoredResult(std::string_view resultText) {
+    return resultText.substr(0, std::min(resultText.size(), ResultWidth));
+}
+
 std::optional<std::string> WriteResultBack(std::string_view resultText) {
     std::optional<std::string> notWritten;
     std::optional<std::fstream> file;
@@ -154,7 +158,7 @@ std::optional<std::string> WriteResultBack(std::string_view resultText) {
     });
     // Each assignment is a step of its own, as every step of the job is: a
     // step stands alone whether or not it can fail today.
-    Step([&] { JobRec.ResultText = FieldText<ResultWidth>(resultText); });
+    Step([&] { JobRec.ResultText = FieldText<ResultWidth>(StoredResult(resultText)); });
     Step([&] { JobRec.Number14 = 0; });
     Step([&] { JobRec.Number15 = 0; });
     NotedStep(notWritten, [&] {

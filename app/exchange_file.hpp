@@ -21,6 +21,10 @@ extern std::string PortName;    // record's PortName, trimmed of blanks
 // is skipped silently (JobRec then keeps zero fields).
 void ReadJob();
 
+// The part of a result text that the record's result field keeps: its first
+// 20 characters.
+std::string_view StoredResult(std::string_view resultText);
+
 // Puts the result text into JobRec (spaces-filled or cut to 20), sets Number14
 // and Number15 to 0, and writes JobRec over record 1. Bytes beyond the record
 // stay as they are. Only a file that ReadJob read (or created) is written: the

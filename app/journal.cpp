@@ -5,13 +5,10 @@
 #include <cstdio>
 #include <exception>
 
+#include "quillet/version.hpp"
 #include "station/append.hpp"
 #include "station/digest.hpp"
 #include "station/utf8.hpp"
-
-#ifndef QUILLET_VERSION
-#error "QUILLET_VERSION must name the project version"
-#endif
 
 namespace CalMod {
 

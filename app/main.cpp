@@ -8,11 +8,8 @@
 #include <string_view>
 
 #include "app/cal_mod.hpp"
+#include "quillet/version.hpp"
 #include "station/entry.hpp"
-
-#ifndef QUILLET_VERSION
-#error "QUILLET_VERSION must name the project version"
-#endif
 
 namespace {
 

@@ -51,9 +51,9 @@ ReplyReading ReadReply(std::string_view reply) {
     // Tail: with a unit word the CR and the word's last letter go (kOhms gives
     // kOhm, kHz gives kH); otherwise the last word and the blank before it go
     // (12.345 V DC gives 12.345 V).
-    const bool unitWord = reply.find("Farads") != std::string_view::npos ||
-                          reply.find("Ohms") != std::string_view::npos ||
-                          reply.find("Hz") != std::string_view::npos;
+    const bool unitWord = std::any_of(UnitWords.begin(), UnitWords.end(), [&](auto word) {
+        return reply.find(word) != std::string_view::npos;
+    });
     if (unitWord) {
         reply.remove_suffix(2);  // at least a digit and a unit word are left
     } else {

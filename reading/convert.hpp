@@ -1,6 +1,7 @@
 // Conversion of the meter's reply text into the job's result text.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -9,6 +10,13 @@ namespace reading {
 
 // Characters of a result text that the host's record keeps.
 inline constexpr std::size_t ResultFieldWidth = 20;
+
+// The unit words that mark a reply of the first shape below; the conversion
+// drops a word's last letter ("kOhms" gives kOhm, "kHz" kH).
+inline constexpr std::string_view Farads = "Farads";
+inline constexpr std::string_view Ohms = "Ohms";
+inline constexpr std::string_view Hertz = "Hz";
+inline constexpr std::array<std::string_view, 3> UnitWords = {Farads, Ohms, Hertz};
 
 // What a reply says: its sign, its number and the unit text after the number.
 struct ReplyReading {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/cal_mod.hpp"
+#include "app/port_number.hpp"
 #include "app/record.hpp"
 #include "app/take_reading.hpp"
 #include "common/job_status.hpp"

@@ -79,9 +79,9 @@ dangling_map)  # the user's entry points nowhere and hides the station's
     expect_queries meter 0
     ;;
 no_device)  # no entry anywhere: the usual device, which this number has not
-    run 4 COM200
-    expect '^Port: +COM200 -> /dev/ttyS199 \(no map entry'
-    expect '^Device: +missing: .*map COM200 in'
+    run 4 COM98
+    expect '^Port: +COM98 -> /dev/ttyS97 \(no map entry'
+    expect '^Device: +missing: .*map COM98 in'
     ;;
 held_elsewhere)  # another program has the port's lock
     start_meter meter 5 "$ports"
@@ -111,7 +111,7 @@ settings)  # UTF-16 settings: lines that change nothing shown with nothing hidde
     file=$XDG_CONFIG_HOME/quillet/settings journal="$work/a #1/journal.jsonl"
     printf '# on\r\njour\xe2\x80\x8bnal = x\r\nno equals\r\nJournal = %s\r\n' "$journal" |
         iconv -f UTF-8 -t UTF-16 >"$file"
-    run 4 COM200
+    run 4 COM98
     expect "^Settings: +$file line 2: unknown key 'jour\\\\u200Bnal' \\(changes nothing\\)$"
     expect "^Settings: +$file line 3: no '=' in the line"
     expect "^Journal: +on: $journal \\(set by $file\\)$"
@@ -121,8 +121,16 @@ settings)  # UTF-16 settings: lines that change nothing shown with nothing hidde
 command_line)
     run 2
     expect 'which port\?'
+    # Port names as a job's record holds them: five characters, the number
+    # after the first three, a bare number short for COM<N>.
     run 2 COM0
-    run 2 COM256
+    run 2 COM100
+    run 2 COM1.5
+    ln -s "$work/unplugged" "$ports/COM7"
+    run 4 "COM 7"
+    expect "^Port: +COM7 -> $ports/COM7 "
+    run 4 98
+    expect '^Port: +COM98 -> '
     run 2 COM5 COM6
     run 2 COM5 --unit
     run 2 COM5 --unit "123456789012345678901"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/cal_mod.hpp"
+#include "app/port_number.hpp"
 #include "fuzz.hpp"
 #include "reading/text.hpp"
 

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/record.hpp"
+#include "quillet/version.hpp"
 
 namespace fs = std::filesystem;
 

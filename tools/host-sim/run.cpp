@@ -83,7 +83,7 @@ int RunUtility(const std::string& utility, const fs::path& dir,
 // cannot be written.
 bool WriteJob(const fs::path& file, const CalMod::RecordBytes& sent) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(sent.data()), sent.size());
+    out.write(reinterpret_cast<const char*>(sent.data()), static_cast<std::streamsize>(sent.size()));
     return static_cast<bool>(out);
 }
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "quillet/version.hpp"
 #include "tools/common/escape.hpp"
 
 namespace meter_sim {

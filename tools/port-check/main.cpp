@@ -1,19 +1,22 @@
 // quillet-port-check: queries a meter exactly as the utility does and reports
 // every step, so that a technician can see why a job ends with "Settling...".
+// This file: the command line, the settings' report and the run.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
-#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <tuple>
 
+#include "app/port_number.hpp"
+#include "app/record.hpp"
 #include "meter/query.hpp"
 #include "meter/recording_serial.hpp"
+#include "quillet/version.hpp"
 #include "reading/convert.hpp"
-#include "reading/prefix.hpp"
 #include "reading/text.hpp"
 #include "station/append.hpp"
 #include "station/entry.hpp"
@@ -21,12 +24,12 @@
 #include "station/settings.hpp"
 #include "tools/common/escape.hpp"
 #include "tools/port-check/probe.hpp"
-
-#ifndef QUILLET_VERSION
-#error "QUILLET_VERSION must name the project version"
-#endif
+#include "tools/port-check/report.hpp"
 
 namespace {
+
+using port_check::Line;
+using tools::Visible;
 
 // Exit statuses, one per outcome.
 constexpr int ExitReading = 0;
@@ -39,7 +42,7 @@ constexpr int ExitLineFailed = 5;
 // The --help text: the port check's own, then the platform's places.
 std::string Usage() {
     std::string text = R"(Usage: quillet-port-check COM<N> [--unit TEXT]
-Queries the meter on port COM<N> (1 to 255) the way the Quillet Reading
+Queries the meter on port COM<N> (1 to 99) the way the Quillet Reading
 Utility does, and reports each step: where the port number leads, whether the
 device exists, whether you may open it and whether another program holds it,
 both "QM" queries with their raw replies (control characters shown as \r, \n,
@@ -85,15 +88,21 @@ struct Options {
     std::exit(ExitUsage);
 }
 
-// COM<N> or N, with N from 1 to 255.
-std::optional<int> ParsePort(std::string text) {
-    if (text.size() > 3 && (text.substr(0, 3) == "COM" || text.substr(0, 3) == "com")) {
-        text = text.substr(3);
+// A port as a job's record names it, read by the job's rule: COM1 to COM99 in
+// the record's five characters ("COM 7" too). A bare number is short for
+// COM<N>.
+std::optional<int> ParsePort(const std::string& argument) {
+    std::string name = reading::Trim(argument);
+    if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) {
+        name = "COM" + name;
     }
-    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) {
+    if (name.size() > std::tuple_size_v<decltype(CalMod::ExtCtrlRec::PortName)>) return std::nullopt;
+    int port = 0;
+    try {
+        port = CalMod::PortNumber(name);
+    } catch (const std::overflow_error&) {
         return std::nullopt;
     }
-    const int port = std::stoi(text);
     if (port < meter::MinPort || port > meter::MaxPort) return std::nullopt;
     return port;
 }
@@ -123,94 +132,13 @@ Options ParseCommandLine(int argc, char** argv) {
             UsageError("only one port, not also '" + argument + "'");
         } else {
             const std::optional<int> port = ParsePort(argument);
-            if (!port) UsageError("'" + argument + "' is not a port from COM1 to COM255");
+            if (!port) UsageError("'" + argument + "' is not a port from COM1 to COM99");
             options.port = *port;
             havePort = true;
         }
     }
     if (!havePort) UsageError("which port? for example: quillet-port-check COM5");
     return options;
-}
-
-using tools::Visible;
-
-void Line(const std::string& label, const std::string& text) {
-    const std::string head = label.empty() ? "" : label + ":";
-    std::cout << head << std::string(head.size() < 12 ? 12 - head.size() : 1, ' ') << text << "\n";
-}
-
-std::string Seconds(double value) {
-    std::ostringstream text;
-    text.setf(std::ios::fixed);
-    text.precision(2);
-    text << value << " s";
-    return text.str();
-}
-
-// What went over the line in one query, which ended with `reply`.
-void Report(int number, meter::RecordingSerial& port, const std::string& reply) {
-    const std::vector<meter::QueryTrace> queries = meter::SplitQueries(port.TakeEvents());
-    const meter::QueryTrace trace = queries.empty() ? meter::QueryTrace{} : queries.front();
-    const std::size_t attempts = trace.attempts.size();
-    const std::string command = attempts == 0 ? "" : trace.attempts.front().written;
-    // Every byte read after the first command, and when the first byte and the
-    // first CR were seen, counted from that command.
-    std::string received;
-    double firstByte = -1;
-    double lineEnd = -1;
-    for (const auto& attempt : trace.attempts) {
-        for (const auto& read : attempt.reads) {
-            if (firstByte < 0) firstByte = attempt.at + read.at;
-            if (lineEnd < 0 && read.bytes.find('\r') != std::string::npos) {
-                lineEnd = attempt.at + read.at;
-            }
-            received += read.bytes;
-        }
-    }
-    const std::string label = "Query " + std::to_string(number);
-    Line(label, "sent " + Visible(command) + ", " + std::to_string(attempts) +
-                    (attempts == 1 ? " attempt" : " attempts"));
-    if (!trace.discarded.empty()) Line("", "discarded before sending: " + Visible(trace.discarded));
-    if (received.empty()) {
-        Line("", "no reply");
-        return;
-    }
-    std::string timing = "first byte after " + Seconds(firstByte);
-    timing += lineEnd < 0 ? ", no CR" : ", CR after " + Seconds(lineEnd);
-    Line("", "received " + Visible(received));
-    Line("", timing + " (seen at 0.1 s polls)");
-    if (reply != received) Line("", "reply kept: " + Visible(reply));
-}
-
-// The quantity a unit text names, its prefix set aside ("kOhm" and "Ohms" a
-// resistance, "kH" of a reply's "kHz" a frequency); empty when it names none
-// that a meter reads.
-std::string_view Quantity(std::string_view unit) {
-    if (unit.size() > 1 && reading::PrefixFactor(unit) != 1) unit.remove_prefix(1);
-    if (unit.starts_with("Ohm")) return "a resistance";
-    if (unit == "H" || unit.starts_with("Hz")) return "a frequency";
-    if (unit == "F" || unit.starts_with("Farad")) return "a capacitance";
-    if (unit == "V") return "a voltage";
-    if (unit == "A") return "a current";
-    return {};
-}
-
-// A reply whose unit names another quantity than the job's still converts:
-// only the prefixes count. Says so, since the number is then meaningless.
-void WarnOnUnitMismatch(const std::string& reply, const std::string& target) {
-    std::string meterUnit;
-    try {
-        meterUnit = reading::ReadReply(reply).Unit;
-    } catch (const reading::ConversionError&) {
-        return;
-    }
-    const std::string_view jobUnit = reading::TargetUnit(target);
-    const std::string_view meterQuantity = Quantity(meterUnit);
-    const std::string_view jobQuantity = Quantity(jobUnit);
-    if (meterQuantity.empty() || jobQuantity.empty() || meterQuantity == jobQuantity) return;
-    Line("Warning", "the meter gives " + std::string(meterQuantity) + " (" + Visible(meterUnit) +
-                        "), the job asks for " + std::string(jobQuantity) + " (" +
-                        Visible(jobUnit) + "); the utility converts the prefixes only");
 }
 
 // Whether the utility keeps a journal here, who said so, and whether the
@@ -256,7 +184,7 @@ int main(int argc, char** argv) {
         port.SetCommPort(static_cast<std::int16_t>(options.port));
         // The utility's own two queries, each reported as it ends.
         int number = 0;
-        reply = meter::QueryReading(port, [&](const std::string& each) { Report(++number, port, each); });
+        reply = meter::QueryReading(port, [&](const std::string& each) { port_check::Report(++number, port, each); });
     } catch (const meter::SerialError& error) {
         const auto events = port.TakeEvents();
         const bool opened = std::any_of(events.begin(), events.end(), [](const auto& event) {
@@ -282,7 +210,7 @@ int main(int argc, char** argv) {
     try {
         const std::string result = reading::ConvertReply(reply, options.unit);
         Line("Conversion", Visible(reply) + " into " + unit + " gives " + Visible(result));
-        WarnOnUnitMismatch(reply, options.unit);
+        port_check::WarnOnUnitMismatch(reply, options.unit);
         Line("Result", "a reading");
         return ExitReading;
     } catch (const reading::ConversionError& error) {
