@@ -7,11 +7,17 @@
 
 namespace jobstatus {
 
+// The three lines of a job with a reading, each as it is appended.
+inline const std::string ReadingFrom = "Reading from 189...\r\r";
+inline std::string ReadingIs(std::string_view result) {
+    return "Reading = " + std::string(result) + "\r\r";
+}
+inline const std::string Passing = "Passing reading to Vantor...";
+
 inline std::string WithReading(std::string_view result) {
-    return "Reading from 189...\r\rReading = " + std::string(result) +
-           "\r\rPassing reading to Vantor...";
+    return ReadingFrom + ReadingIs(result) + Passing;
 }
 
-inline const std::string WithoutReading = "Reading from 189...\r\rSettling...";
+inline const std::string WithoutReading = ReadingFrom + "Settling...";
 
 }  // namespace jobstatus

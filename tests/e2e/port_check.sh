@@ -44,7 +44,7 @@ unit_mismatch)  # kOhms for a job in mV: converted, with a warning; --unit trimm
     ;;
 line_fails)  # the meter goes away while the first query waits for it
     start_meter meter 5 "$ports" --delay 3
-    (sleep 0.5 && stop_meter meter) &
+    (wait_for_queries meter 1 && stop_meter meter) &
     run 5 COM5
     expect '^Line: +.*/COM5: (count waiting bytes|read): '
     expect '^Result: +the port opened, but the exchange with the meter failed'
@@ -87,7 +87,7 @@ held_elsewhere)  # another program has the port's lock
     start_meter meter 5 "$ports"
     flock --no-fork "$ports/COM5" sleep 30 &
     pids+=($!)
-    sleep 0.3
+    wait_until_locked "$ports/COM5"
     run 4 COM5
     expect '^In use: +another program holds it \(open in .*[0-9]+ \(sleep\)'
     expect '^Open: +.*in use by another program'

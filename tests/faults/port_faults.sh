@@ -53,7 +53,7 @@ flock_held)
     start_meter meter 5 "$ports" --reading "$reading"
     flock --no-fork "$ports/COM5" sleep 30 &
     pids+=($!)
-    sleep 0.3
+    wait_until_locked "$ports/COM5"
     run_utility 5
     expect_within 2
     check_job ''

@@ -166,6 +166,15 @@ wait_for_queries() {  # meter name, count: waits (up to 20 s) until it has that 
     failed "meter $1 never received $2 queries"
 }
 
+wait_until_locked() {  # file: waits (up to 5 s) until another process holds its lock
+    local _
+    for _ in $(seq 500); do
+        flock -n "$1" true || return 0
+        sleep 0.01
+    done
+    failed "nothing took the lock of $1"
+}
+
 # --- the exchange record ------------------------------------------------------
 
 field() {  # width, text: the text cut or filled up with spaces to the width

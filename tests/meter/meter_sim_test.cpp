@@ -180,10 +180,14 @@ TEST_F(MeterSim, SilentAndBabblingMeters) {
     Start({"--babble", "ab"});
     port_->SetPortOpen(true);
     port_->Input();
+    const auto drained = Clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const std::string babble = port_->Input();
-    EXPECT_GT(babble.size(), 200u);  // about 960 characters a second
-    EXPECT_LT(babble.size(), 400u);
+    // About 960 characters a second, the line rate, for as long as the wait
+    // really took: half of that at least, a quarter more at most.
+    const double rate = 960 * std::chrono::duration<double>(Clock::now() - drained).count();
+    EXPECT_GT(static_cast<double>(babble.size()), rate / 2);
+    EXPECT_LT(static_cast<double>(babble.size()), rate * 1.25 + 16);
     EXPECT_EQ(babble.find("aa"), std::string::npos);
     EXPECT_EQ(babble.find("bb"), std::string::npos);
 }

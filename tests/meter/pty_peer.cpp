@@ -1,6 +1,5 @@
 #include "pty_peer.hpp"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
@@ -60,32 +59,9 @@ void PortNamespace::Map(int port, const std::filesystem::path& target) const {
     std::filesystem::create_symlink(target, Dir() / ("COM" + std::to_string(port)));
 }
 
-PtyPeer::PtyPeer() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    Check(master_ >= 0, "posix_openpt");
-    Check(grantpt(master_) == 0 && unlockpt(master_) == 0, "grantpt");
-    char name[256];
-    Check(ptsname_r(master_, name, sizeof name) == 0, "ptsname");
-    path_ = name;
-    Check(fcntl(master_, F_SETFL, O_NONBLOCK) == 0, "fcntl");
-    slave_ = open(name, O_RDWR | O_NOCTTY);
-    Check(slave_ >= 0, "open slave");
-    // Raw before anything is sent, or the line discipline echoes and turns
-    // CR into LF.
-    termios tio{};
-    Check(tcgetattr(slave_, &tio) == 0, "tcgetattr");
-    cfmakeraw(&tio);
-    Check(tcsetattr(slave_, TCSANOW, &tio) == 0, "tcsetattr");
-}
-
-PtyPeer::~PtyPeer() {
-    close(slave_);
-    HangUp();
-}
-
 void PtyPeer::Send(std::string_view bytes) const {
     while (!bytes.empty()) {
-        const ssize_t sent = write(master_, bytes.data(), bytes.size());
+        const ssize_t sent = write(terminal_.Master(), bytes.data(), bytes.size());
         if (sent > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(sent));
         } else {
@@ -96,14 +72,14 @@ void PtyPeer::Send(std::string_view bytes) const {
 }
 
 void PtyPeer::SendSome(std::string_view bytes) const {
-    Check(write(master_, bytes.data(), bytes.size()) >= 0 || errno == EAGAIN, "write");
+    Check(write(terminal_.Master(), bytes.data(), bytes.size()) >= 0 || errno == EAGAIN, "write");
 }
 
 void PtyPeer::ReadFor(int milliseconds) {
-    pollfd ready{master_, POLLIN, 0};
+    pollfd ready{terminal_.Master(), POLLIN, 0};
     if (poll(&ready, 1, milliseconds) <= 0) return;
     char buffer[4096];
-    for (ssize_t got; (got = read(master_, buffer, sizeof buffer)) > 0;)
+    for (ssize_t got; (got = read(terminal_.Master(), buffer, sizeof buffer)) > 0;)
         pending_.append(buffer, got);
 }
 
@@ -135,30 +111,25 @@ void PtyPeer::WaitUntilRead() const {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const auto deadline = Clock::now() + std::chrono::seconds(5);
     for (int waiting = 1; waiting > 0 && Clock::now() < deadline;) {
-        Check(ioctl(slave_, FIONREAD, &waiting) == 0, "FIONREAD");
+        Check(ioctl(terminal_.Slave(), FIONREAD, &waiting) == 0, "FIONREAD");
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
 void PtyPeer::Cook() const {
     termios tio{};
-    Check(tcgetattr(slave_, &tio) == 0, "tcgetattr");
+    Check(tcgetattr(terminal_.Slave(), &tio) == 0, "tcgetattr");
     tio.c_iflag |= ICRNL | IXON | ISTRIP;
     tio.c_oflag |= OPOST | ONLCR;
     tio.c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
     tio.c_cflag = (tio.c_cflag & ~CSIZE) | CS7 | PARENB;
-    Check(tcsetattr(slave_, TCSANOW, &tio) == 0, "tcsetattr");
+    Check(tcsetattr(terminal_.Slave(), TCSANOW, &tio) == 0, "tcsetattr");
 }
 
 termios PtyPeer::Line() const {
     termios tio{};
-    Check(tcgetattr(slave_, &tio) == 0, "tcgetattr");
+    Check(tcgetattr(terminal_.Slave(), &tio) == 0, "tcgetattr");
     return tio;
-}
-
-void PtyPeer::HangUp() {
-    if (master_ >= 0) close(master_);
-    master_ = -1;
 }
 
 }  // namespace meter_test

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "tools/common/pseudo_terminal_posix.hpp"
+
 namespace meter_test {
 
 // Sets an environment variable for the lifetime of the object.
@@ -52,12 +54,7 @@ private:
 // that the serial control opens.
 class PtyPeer {
 public:
-    PtyPeer();
-    PtyPeer(const PtyPeer&) = delete;
-    PtyPeer& operator=(const PtyPeer&) = delete;
-    ~PtyPeer();
-
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return terminal_.Path(); }
 
     void Send(std::string_view bytes) const;
     // Sends what the terminal takes at once.
@@ -77,15 +74,13 @@ public:
     // The line's settings as the terminal has them now.
     termios Line() const;
     // Closes the meter's end: the serial control's end hangs up.
-    void HangUp();
+    void HangUp() { terminal_.HangUp(); }
 
 private:
     // Reads what arrives within the given time into pending_.
     void ReadFor(int milliseconds);
 
-    int master_ = -1;
-    int slave_ = -1;  // keeps the terminal alive and raw between opens
-    std::string path_;
+    tools::PseudoTerminal terminal_;
     std::string pending_;
 };
 

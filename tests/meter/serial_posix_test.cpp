@@ -83,26 +83,6 @@ TEST_F(RealPort, InputWaitingBeforeTheQueryIsNeverPartOfTheReply) {
     EXPECT_EQ(reply, "A\r");
 }
 
-// The one test that takes real time: five attempts of a little over 2 s.
-TEST_F(RealPort, SilentMeterGetsFiveQueriesALittleOverTwoSecondsApart) {
-    std::vector<Clock::time_point> arrivals;
-    const std::string reply = Query([&](PtyPeer& meter) {
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(meter.NextCommand(3), "QM\r");
-            arrivals.push_back(Clock::now());
-        }
-    });
-    EXPECT_EQ(reply, "");
-    EXPECT_FALSE(port_->PortOpen());
-    EXPECT_EQ(meter_.Drain(), "");
-    ASSERT_EQ(arrivals.size(), 5u);
-    for (std::size_t i = 1; i < arrivals.size(); ++i) {
-        const double gap = std::chrono::duration<double>(arrivals[i] - arrivals[i - 1]).count();
-        EXPECT_GT(gap, 1.99);  // more than 2 s, less what the peer's polling blurs
-        EXPECT_LT(gap, 2.4);
-    }
-}
-
 TEST_F(RealPort, PartialReplyThenSilenceThenTheRestAfterTheRetry) {
     const std::string reply = Query([](PtyPeer& meter) {
         meter.NextCommand(3);

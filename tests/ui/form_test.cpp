@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "common/job_status.hpp"
 #include "fake_serial.hpp"
 #include "ui/main_form.hpp"
 
@@ -83,26 +82,6 @@ TEST_F(FormTest, AppendReadsTheCaptionAndKeepsEveryCharacter) {
     form.AppendStatus("\r\rtail  ");
     form.AppendStatus(std::string(300, 'z'));
     EXPECT_EQ(fake->caption, "  lead\r[set elsewhere]\r\rtail  " + std::string(300, 'z'));
-}
-
-TEST_F(FormTest, JobSequenceLeavesTheStatusTextAndRepaintsAfterEachChange) {
-    ui::Form& form = ui::MainForm();
-    form.Show();
-    form.Repaint();
-    form.Repaint();
-    form.AppendStatus("Reading from 189...\r\r");
-    form.RepaintLabel();
-    form.AppendStatus("Reading = 1234.5Ohms\r\r");
-    form.Repaint();
-    form.AppendStatus("Passing reading to Vantor...");
-    form.Repaint();
-
-    const std::string passing = jobstatus::WithReading("1234.5Ohms");
-    EXPECT_EQ(fake->caption, passing);
-    EXPECT_EQ(log, (std::vector<std::string>{
-                       "Load", "Show", "Repaint", "Repaint", "caption=Reading from 189...\r\r",
-                       "RepaintLabel", "caption=Reading from 189...\r\rReading = 1234.5Ohms\r\r",
-                       "Repaint", "caption=" + passing, "Repaint"}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "common/job_status.hpp"
 #include "ui/main_form.hpp"
 
 int main(int argc, char** argv) {
@@ -14,11 +15,11 @@ int main(int argc, char** argv) {
     form.Show();
     form.Repaint();
     form.Repaint();
-    form.AppendStatus("Reading from 189...\r\r");
+    form.AppendStatus(jobstatus::ReadingFrom);
     form.RepaintLabel();
-    form.AppendStatus("Reading = 1234.5Ohms\r\r");
+    form.AppendStatus(jobstatus::ReadingIs("1234.5Ohms"));
     form.Repaint();
-    form.AppendStatus("Passing reading to Vantor...");
+    form.AppendStatus(jobstatus::Passing);
     form.Repaint();
     std::this_thread::sleep_for(std::chrono::seconds(staySeconds));
     std::exit(0);

@@ -21,10 +21,13 @@
 
 #include "station/facts.hpp"
 #include "tools/common/escape.hpp"
-#include "tools/meter-sim/pseudo_terminal.hpp"
+#include "tools/common/pseudo_terminal_posix.hpp"
+#include "tools/meter-sim/published_port.hpp"
 #include "tools/meter-sim/replay.hpp"
 
 namespace meter_sim {
+
+using tools::PseudoTerminal;
 
 namespace {
 
