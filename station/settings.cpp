@@ -55,6 +55,24 @@ std::string FromUtf16(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
+// `system log = on|off`, from the station's file only: a user's line would
+// let one account keep its jobs out of the lab's central log.
+void SystemLogLine(std::string_view value, const std::filesystem::path& file, int number,
+                   bool userFile, Settings& settings) {
+    if (userFile) {
+        settings.problems.push_back({file, number, "only the station's file sets this"});
+        return;
+    }
+    const bool on = SameKey(value, "on");
+    if (!on && !SameKey(value, "off")) {
+        settings.problems.push_back({file, number, "system log is on or off, not '" +
+                                                       std::string(value) + "'"});
+    } else if (settings.systemLogSetBy.empty()) {
+        settings.systemLog = on;
+        settings.systemLogSetBy = file;
+    }
+}
+
 }  // namespace
 
 std::string SettingsText(std::string_view bytes) {
@@ -69,7 +87,8 @@ std::string SettingsText(std::string_view bytes) {
     return std::string(bytes);
 }
 
-void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings) {
+void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings,
+                  bool userFile) {
     int number = 0;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -85,7 +104,9 @@ void ReadSettings(std::string_view text, const std::filesystem::path& file, Sett
         }
         const std::string_view key = TrimSpace(line.substr(0, equals));
         const std::string_view value = TrimSpace(line.substr(equals + 1));
-        if (!SameKey(key, "journal")) {
+        if (SameKey(key, "system log")) {
+            SystemLogLine(value, file, number, userFile, settings);
+        } else if (!SameKey(key, "journal")) {
             settings.problems.push_back({file, number, "unknown key '" + std::string(key) + "'"});
         } else if (value.empty()) {
             settings.problems.push_back({file, number, "journal needs a file"});
@@ -110,7 +131,7 @@ Settings LoadSettings() {
                 continue;
             }
             settings.files.push_back(file);
-            ReadSettings(SettingsText(bytes), file, settings);
+            ReadSettings(SettingsText(bytes), file, settings, dir.user);
         }
     } catch (const std::exception& error) {
         settings.problems.push_back({{}, 0, error.what()});

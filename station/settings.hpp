@@ -5,10 +5,13 @@
 // either byte order with its mark (what Windows editors and PowerShell write),
 // or else text in the station's 8-bit code page. It is looked up in the
 // configuration directories, the user's own first (station/config_dirs.hpp);
-// for each key the first file that sets it wins. One key is known:
+// for each key the first file that sets it wins. Two keys are known:
 // `journal = PATH`, the file each job appends its journal line to (a relative
 // PATH counts from the settings file's folder). Without a settings file, or
 // without that key, nothing is journalled.
+// `system log = on|off`, whether each job also leaves an entry in the
+// station's system log (station/system_log.hpp); off unless set. Only the
+// station's file sets it: the lab's central copy is not the user's to switch.
 #pragma once
 
 #include <filesystem>
@@ -28,6 +31,8 @@ struct SettingsProblem {
 struct Settings {
     std::optional<std::filesystem::path> journal;
     std::filesystem::path journalSetBy;  // the settings file that named it
+    bool systemLog = false;
+    std::filesystem::path systemLogSetBy;  // the station's file that set it, on or off
     std::vector<std::filesystem::path> files;  // the settings files found, in order
     std::vector<SettingsProblem> problems;     // lines that changed nothing
 };
@@ -36,8 +41,10 @@ struct Settings {
 // is in.
 std::string SettingsText(std::string_view bytes);
 
-// Reads one settings file's text (UTF-8) into `settings`; keys it already holds stay.
-void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings);
+// Reads one settings file's text (UTF-8) into `settings`; keys it already
+// holds stay. `userFile`: the file is the user's own, not the station's.
+void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings,
+                  bool userFile = false);
 
 // The settings of this user on this station. Never throws: an unreadable file
 // is a problem of its own, and changes nothing.
