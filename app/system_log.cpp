@@ -59,7 +59,8 @@ station::SystemLogEntry SystemLogEntryOf(const JournalEntry& job,
         entry.level = station::LogLevel::Error;
         entry.eventId = 3;
         entry.messageId = "c05c9c9fdbb64e93a774a04e031dadf0";
-        entry.message = prefix + "result not written: " + Utf8Text(*job.notWritten);
+        // The reason names the record's file, which tells the job's folder.
+        entry.message = "result not written: " + Utf8Text(*job.notWritten);
     } else if (job.result.empty()) {
         outcome = "no reading";
         entry.level = station::LogLevel::Warning;

@@ -16,7 +16,7 @@ namespace CalMod {
 // The job's outcome, its level and its ids: a reading (information, event 1),
 // no reading (warning, event 2), a result not written (error, event 3). The
 // sentence names the port, the result and the target, or why the result was
-// not written. The fields: QUILLET_OUTCOME, _RESULT, _TARGET, _PORT, _DEVICE,
+// not written (the reason names the record's file). The fields: QUILLET_OUTCOME, _RESULT, _TARGET, _PORT, _DEVICE,
 // _DIRECTORY, _USER, _VERSION, and with a journal line QUILLET_JOURNAL, _SEQ
 // (when the line has one) and _LINE_SHA256. Values are UTF-8: the record's
 // bytes decoded from the station's code page, target and port without their
