@@ -33,3 +33,30 @@ TEST(Settings, EveryEncodingAWindowsEditorWritesNamesTheJournal) {
         EXPECT_EQ(named, c.journal) << c.bytes;
     }
 }
+
+// `system log` comes from the station's files alone, the first that sets it
+// winning; a user's line, or a value other than on or off, is a problem that
+// changes nothing.
+TEST(Settings, OnlyTheStationsFileSetsTheSystemLog) {
+    const struct {
+        std::string user, station1, station2;
+        bool on;
+        std::string setBy, problem;
+    } cases[] = {
+        {"", "System Log = On\n", "system log = off\n", true, "/s1/settings", ""},
+        {"system log = on\n", "", "", false, "", "only the station's file sets this"},
+        {"", "system log = yes\n", "system log = on\n", true, "/s2/settings", "not 'yes'"},
+        {"", "system log = off\n", "system log = on\n", false, "/s1/settings", ""},
+    };
+    for (const auto& c : cases) {
+        Settings settings;
+        ReadSettings(c.user, "/u/settings", settings, true);
+        ReadSettings(c.station1, "/s1/settings", settings);
+        ReadSettings(c.station2, "/s2/settings", settings);
+        EXPECT_EQ(settings.systemLog, c.on) << c.user << c.station1;
+        EXPECT_EQ(settings.systemLogSetBy, c.setBy);
+        const std::string problem = settings.problems.empty() ? "" : settings.problems[0].what;
+        EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+        EXPECT_EQ(settings.problems.size(), c.problem.empty() ? 0U : 1U);
+    }
+}
