@@ -2,9 +2,9 @@
 # The system log of the Windows build under Wine, whose ReportEventW records
 # each event in its debug output (WINEDEBUG=+eventlog): with `system log = on`
 # in %ProgramData%\Quillet\settings.ini each job reports one event whose type,
-# ID and text follow its outcome: a reading with the journal (its line's hash
-# among the fields), a reply that does not convert, a result not written. The
-# port check says that this prefix has no event source registered.
+# ID and text follow its outcome: a reading, a reply that does not convert, a
+# result not written. The port check says that this prefix has no event source
+# registered, and that it has one after the readme's two `reg add` lines.
 #
 # usage: system_log_wine.sh UTILITY_EXE METER_SIM PORT_CHECK_EXE   (WINEPREFIX: a prepared prefix)
 source "$(dirname "$0")/../lib/job.sh"
@@ -48,7 +48,26 @@ run_utility 40
 stop_meter meter
 check_event 1 3 err 'result not written: Z:'
 
-wine "$port_check" COM200 >"$work/check" 2>/dev/null </dev/null || true
-grep -q '^System log: *on, but the event source is not registered on this station' <(tr -d '\r' <"$work/check") ||
-    failed "the port check does not say the source is missing: $(cat "$work/check")"
+check_port_check() {  # what the port check says of the system log (a grep pattern)
+    wine "$port_check" COM200 >"$work/check" 2>/dev/null </dev/null || true
+    grep -q "^System log: *$1" <(tr -d '\r' <"$work/check") || failed "the port check: $(<"$work/check")"
+}
+check_port_check 'on, but the event source is not registered on this station'
+# The readme's two lines register the source. A command prompt hands reg each
+# line's words with its ^ escapes taken away (so ^%SystemRoot^% stays as it
+# is); Wine's cmd expands the variable all the same, so the test hands reg
+# the words itself.
+key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Quillet Reading Utility'
+trap 'wine reg delete "$key" /f >/dev/null 2>&1 </dev/null; rm -rf "$station"; job_cleanup' EXIT
+grep -E '^ +reg add ' "$(dirname "$0")/../../packaging/windows/README.txt" | tr -d '\r^' >"$work/lines"
+[[ $(wc -l <"$work/lines") == 2 ]] || failed "not two reg add lines in the readme"
+while read -r line; do
+    [[ $line =~ ^reg\ add\ \"([^\"]+)\"\ ([^\"]+)$ ]] || { failed "not a reg add line: $line"; continue; }
+    read -r -a words <<<"${BASH_REMATCH[2]}"
+    wine reg add "${BASH_REMATCH[1]}" "${words[@]}" >/dev/null 2>&1 </dev/null || failed "$line: status $?"
+done <"$work/lines"
+[[ $(wine reg query "$key" </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ \{4\}//p') == \
+    $'EventMessageFile    REG_EXPAND_SZ    %SystemRoot%\\System32\\EventCreate.exe\nTypesSupported    REG_DWORD    0x7' ]] ||
+    failed "the readme's lines register: $(wine reg query "$key" </dev/null 2>&1)"
+check_port_check 'on (set by C:.ProgramData.Quillet.settings\.ini)$'
 job_end
