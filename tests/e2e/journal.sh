@@ -40,9 +40,13 @@ job_with() {  # result, meter-sim options...: a job on COM5 with this meter, run
     if [[ -n $dosdevices ]]; then check_record "$result"; else check_job "$result"; fi
 }
 
-check_line() {  # outcome, attempts of the second query, the reply sent to each query
+check_line() {  # outcome, attempts of the second query, the reply sent to each query[, the
+    # line the file held before it, whose hash the line's prev holds]
     [[ $(wc -l <"$journal") == 1 ]] || failed "the journal does not hold one line"
-    jq -e . "$journal" >/dev/null || failed "the journal's line is not JSON"
+    local seq=1 prev=null
+    [[ -z ${4:-} ]] || seq=2 prev=\"$(printf '%s' "$4" | sha256sum | cut -c1-64)\"
+    jq -e ".seq == $seq and .prev == $prev and .locked == true" "$journal" >/dev/null ||
+        failed "the journal's line is not JSON leading a chain"
     [[ $(jq -r .outcome "$journal") == "$1" ]] || failed "outcome is not $1"
     [[ $(jq '.queries[1].attempts | length' "$journal") == "$2" ]] || failed "not $2 attempts"
     local q
@@ -68,12 +72,12 @@ off)
     diff "$work/before" <(listing) || failed "the settings locations changed"
     ;;
 reading | pieces)
-    # The user's file wins over the station's; the station's alone is read.
+    # The station's file wins over the user's; the user's alone is read.
     if [[ $case == reading ]]; then
-        settings "$user_settings" "$windows_journal"
-        settings "$station_settings" "$(win "$work/station.jsonl")"
-    else
         settings "$station_settings" "$windows_journal"
+        settings "$user_settings" "$(win "$work/user.jsonl")"
+    else
+        settings "$user_settings" "$windows_journal"
     fi
     pieces=() result=1234.5Ohms
     [[ -n $dosdevices ]] || pieces=(--unsolicited 'stale\r')
@@ -96,7 +100,7 @@ reading | pieces)
         and .queries[1].reply == $reply' "$journal" >/dev/null || failed "the line does not hold the job's facts"
     [[ $case == reading ]] || (($(jq '.queries[1].attempts[0].reads | length' "$journal") > 1)) ||
         failed "the reply did not come in pieces"
-    [[ ! -e $work/station.jsonl ]] || failed "the station's journal was written"
+    [[ ! -e $work/user.jsonl ]] || failed "the user's journal was written"
     replayed $result
     ;;
 silent)
@@ -147,7 +151,7 @@ torn | size_limit)
     if [[ $case == torn ]]; then
         [[ $(head -n 1 "$journal") == "$old" ]] || failed "the torn line changed"
         tail -n +2 "$journal" >"$journal.new" && mv "$journal.new" "$journal"
-        check_line reading 1 "$reply"
+        check_line reading 1 "$reply" "$old"
     else
         new_job "$work/job2"
         through=(prlimit --fsize=$((${#old} + 100)))
