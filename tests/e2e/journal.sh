@@ -8,6 +8,7 @@
 # usage: journal.sh UTILITY METER_SIM CASE
 source "$(dirname "$0")/../lib/job.sh"
 job_init "$1" "$2"
+journal_tool=$(dirname "$1")/quillet-journal
 case=$3
 require_commands 'Debian package jq' jq
 journal=$work/journal.jsonl reply='0\r+1.2345 kOhms\r'
@@ -103,6 +104,22 @@ reading | pieces)
     [[ ! -e $work/user.jsonl ]] || failed "the user's journal was written"
     replayed $result
     ;;
+monthly)
+    # The station's monthly journal: this month's file, named by the station's
+    # settings (on Windows through %ProgramData%, as Wine sets it).
+    if [[ -n $dosdevices ]]; then
+        settings "$station_settings" '%ProgramData%\Quillet\journal.jsonl'
+        journal=$station_settings/journal-$(date +%Y-%m).jsonl
+    else
+        settings "$station_settings" "$journal"
+        journal=$work/journal-$(date +%Y-%m).jsonl
+    fi
+    printf 'journal files = monthly\r\n' |
+        if [[ -n $dosdevices ]]; then iconv -f UTF-8 -t UTF-16LE; else cat; fi >>"$station_settings/$settings_file"
+    job_with 1234.5Ohms --reading "$reply"
+    check_line reading 1 "$reply"
+    [[ ! -e $work/journal.jsonl ]] || failed "the journal's own name was written"
+    ;;
 silent)
     settings "$user_settings" "$windows_journal"
     job_with '' --silent
@@ -120,21 +137,29 @@ unwritable)
     job_with 1234.5Ohms --reading "$reply"
     ;;
 concurrent)
-    # Two jobs on two ports, ending together, 25 times: every line whole.
+    # As many jobs at once as ports, six, ending together, ten times, each line
+    # over 4 KiB (replies padded to the size of the port's buffer), while busy loops load every
+    # core: exactly one line a job, and the chain whole.
     settings "$user_settings" "$windows_journal"
-    start_meter a 5 "$ports" --reading "$reply"
-    start_meter b 6 "$ports" --reading "$reply"
-    for _ in $(seq 25); do
-        both=()
-        for port in 5 6; do
+    long="$(printf '%1000s')+1.2345 kOhms\\r"
+    for port in 5 6 7 8 9 10; do start_meter "m$port" $port "$ports" --reading "$long"; done
+    load=()
+    for _ in $(seq "$(nproc)"); do (while :; do :; done) & load+=($!); done
+    for _ in $(seq 10); do
+        all=()
+        for port in 5 6 7 8 9 10; do
             mkdir -p "$work/$port" && record '1000 Ohms' "COM$port" >"$work/$port/ExtCtrl.dat"
             (cd "$work/$port" && env -u DISPLAY "$utility" >/dev/null) &
-            both+=($!)
+            all+=($!)
         done
-        wait "${both[@]}"
+        wait "${all[@]}"
     done
-    [[ $(jq -c . "$journal" | grep -c '"outcome":"reading"') == 50 ]] ||
-        failed "not 50 whole lines with a reading"
+    kill "${load[@]}"
+    [[ $(wc -l <"$journal") == 60 ]] || failed "not 60 lines"
+    (($(head -c 5000 "$journal" | head -n 1 | wc -c) > 4096)) || failed "the lines are not over 4 KiB"
+    "$journal_tool" verify "$journal" || failed "the journal is not whole"
+    [[ $(jq -c 'select(.outcome == "reading" and .locked)' "$journal" | wc -l) == 60 ]] ||
+        failed "not 60 locked lines with a reading"
     ;;
 torn | size_limit)
     # A line cut short by a crash stays, and the next one starts a line of its
