@@ -81,6 +81,7 @@ reading | pieces)
         settings "$user_settings" "$windows_journal"
     fi
     pieces=() result=1234.5Ohms
+    umask 077
     [[ -n $dosdevices ]] || pieces=(--unsolicited 'stale\r')
     if [[ $case == pieces ]]; then
         # Also a result longer than the record's field: the line holds what the host got.
@@ -102,6 +103,9 @@ reading | pieces)
     [[ $case == reading ]] || (($(jq '.queries[1].attempts[0].reads | length' "$journal") > 1)) ||
         failed "the reply did not come in pieces"
     [[ ! -e $work/user.jsonl ]] || failed "the user's journal was written"
+    # Made under a umask that shuts out the group, the journal is still the group's.
+    [[ -n $dosdevices || $case == pieces || $(stat -c %a "$journal") == 664 ]] ||
+        failed "the new journal is not mode 0664"
     replayed $result
     ;;
 monthly)
