@@ -130,7 +130,14 @@ void Main() {
     std::optional<JournalEntry> facts;
     if (evidence) Step([&] { facts = Facts(*evidence, resultText, notWritten); });
     std::optional<JournalAppended> line;
-    if (facts && settings.journal) line = AppendJournal(*settings.journal, *facts);
+    if (facts && settings.journal) {
+        Step([&] {
+            // A monthly or daily journal's file is that of the append's date.
+            const std::string now = station::LocalTimestamp(std::chrono::system_clock::now());
+            line = AppendJournal(station::DatedJournal(*settings.journal, settings.journalFiles, now),
+                                 *facts);
+        });
+    }
     if (facts && settings.systemLog) SendToSystemLog(*facts, line);
 
     // Ending the process closes what is open and takes the window with it. A
