@@ -14,11 +14,11 @@
 namespace journal_tool {
 
 struct Filter {
-    std::optional<std::uint64_t> seq;
-    std::optional<Instant> since;  // from this instant on
-    std::optional<Instant> until;  // before this instant
-    std::optional<int> port;
-    std::optional<std::string> outcome;  // as the journal writes it: "no reading"
+    std::optional<std::uint64_t> seq = {};
+    std::optional<Instant> since = {};  // from this instant on
+    std::optional<Instant> until = {};  // before this instant
+    std::optional<int> port = {};
+    std::optional<std::string> outcome = {};  // as the journal writes it: "no reading"
 
     bool Matches(const Entry& entry) const;
 };
