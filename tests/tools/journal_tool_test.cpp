@@ -1,72 +1,20 @@
-// The journal tool on lines made by the writer's own rules (the entry's line,
-// then the chain's link and leading fields): verify names the first fault,
-// show's filters pick the entries asked for, and replay runs a job again
-// through the real programs.
+// The journal tool on lines made by the writer's own rules: verify names the
+// first fault, and show's filters pick the entries asked for.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/journal.hpp"
-#include "station/chain.hpp"
 #include "tools/journal/show.hpp"
 #include "tools/journal/verify.hpp"
+#include "tools/journal_lines.hpp"
 
 namespace {
 
 using namespace journal_tool;
-
-// Job i: one hour after job i - 1 (odd jobs written with +01:00, even ones in
-// UTC), on COM1 to COM6, every 7th without a reading, every 11th not written.
-CalMod::JournalEntry Job(int i) {
-    CalMod::JournalEntry entry;
-    const int hour = i - 1, day = 1 + hour / 24;
-    char start[64];
-    if (i % 2) {
-        std::snprintf(start, sizeof start, "2026-12-%02dT%02d:00:00.000+01:00", day, hour % 24);
-    } else {
-        const int utc = hour + 23;  // one hour earlier, from the day before
-        std::snprintf(start, sizeof start, "2026-%02d-%02dT%02d:00:00.000+00:00", utc < 24 ? 11 : 12,
-                      utc < 24 ? 30 : utc / 24, utc % 24);
-    }
-    entry.start = start;
-    entry.target = "1000 Ohms           ";
-    entry.port = "COM" + std::to_string(1 + (i - 1) % 6) + " ";
-    entry.result = i % 7 ? "1234.5Ohms" : "";
-    if (i % 11 == 0) entry.notWritten = "ExtCtrl.dat: Permission denied";
-    return entry;
-}
-
-// The line that the writer appends after `lines` (each without its line feed).
-std::string Append(const std::vector<std::string>& lines, const std::string& entryLine,
-                   bool locked = true) {
-    const station::Link link = station::NextLink(
-        lines.empty() ? std::nullopt : std::optional<std::string_view>(lines.back()),
-        [&] { return static_cast<std::uint64_t>(lines.size()); });
-    std::string line = station::ChainedLine(link, locked, entryLine);
-    line.pop_back();  // its line feed
-    return line;
-}
-
-std::vector<std::string> Journal(int jobs) {
-    std::vector<std::string> lines;
-    for (int i = 1; i <= jobs; ++i) lines.push_back(Append(lines, CalMod::JournalLine(Job(i)), i != 2));
-    return lines;
-}
-
-std::string Text(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + '\n';
-    return text;
-}
+using namespace journal_lines;
 
 TEST(JournalVerify, NamesTheFirstLineWhoseOwnCheckFails) {
     using Lines = std::vector<std::string>;
@@ -154,50 +102,6 @@ TEST(JournalShow, ReadsTimesAndPortsAsALabWritesThem) {
     }
     for (const char* five : {"5", "COM5", "com5", "COM 5", "COM5 ", " COM005"}) EXPECT_EQ(PortNumber(five), 5) << five;
     for (const char* none : {"COM0", "COM256", "LPT5", "COM", "", "5x"}) EXPECT_FALSE(PortNumber(none)) << none;
-}
-
-// A job whose meter answered both queries at 0.1 s, as job `seq` of a small
-// journal, replayed by the real tool in a configuration whose settings name
-// a journal: the results compared, that journal never written, and the
-// scratch configuration gone.
-TEST(JournalReplay, RunsTheJobAgainApartFromTheStation) {
-    const std::filesystem::path dir = testing::TempDir() + "journal-replay";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "quillet");
-    std::filesystem::create_directories(dir / "tmp");  // the tool's scratch folder goes here
-    std::ofstream(dir / "quillet" / "settings") << "journal = " << (dir / "station.jsonl").string() << "\n";
-    const auto run = [&](const std::string& result, int seq, std::string& output) {
-        CalMod::JournalEntry job = Job(2);
-        job.port = "COM7 ";
-        job.result = result;
-        const std::string reply = "0\r+1.2345 kOhms\r";
-        for (int q = 0; q < 2; ++q) {
-            job.queries.push_back({"", {{0, "QM\r", {{0.1, reply}}}}});
-            job.replies.push_back(reply);
-        }
-        std::vector<std::string> lines = Journal(1);
-        lines.push_back(Append(lines, CalMod::JournalLine(job)));
-        lines.push_back(Append(lines, CalMod::JournalLine(Job(3))));
-        std::ofstream(dir / "journal.jsonl") << Text(lines);
-        const std::string command = "XDG_CONFIG_HOME=" + dir.string() + " TMPDIR=" + (dir / "tmp").string() +
-                                    " " JOURNAL_TOOL " replay " +
-                                    (dir / "journal.jsonl").string() + " --seq " + std::to_string(seq) +
-                                    " >" + (dir / "out").string() + " 2>&1";
-        const int status = std::system(command.c_str());
-        std::ifstream in(dir / "out");
-        output.assign(std::istreambuf_iterator<char>(in), {});
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
-    std::string output;
-    EXPECT_EQ(run("1234.5Ohms", 2, output), 0) << output;
-    EXPECT_EQ(output, "journalled: \"1234.5Ohms\" (reading)\nreplayed:   \"1234.5Ohms\"\nthe same\n");
-    EXPECT_EQ(run("1234.6Ohms", 2, output), 1) << output;
-    EXPECT_NE(output.find("replayed:   \"1234.5Ohms\"\nthey differ"), std::string::npos) << output;
-    EXPECT_EQ(run("1234.5Ohms", 4, output), 2) << output;
-    EXPECT_NE(output.find("holds no entry with seq 4"), std::string::npos) << output;
-    EXPECT_FALSE(std::filesystem::exists(dir / "station.jsonl"));
-    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

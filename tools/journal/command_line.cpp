@@ -54,7 +54,7 @@ port map and journal are neither used nor changed. It prints the journalled
 result beside the replayed one. quillet-meter-sim and the utility are taken
 from quillet-journal's own folder, else from the PATH.
 
-  )" + helpOptions + std::string(helpOptions.size() < 15 ? 15 - helpOptions.size() : 1, ' ') +
+  )" + helpOptions + std::string(helpOptions.size() < 17 ? 17 - helpOptions.size() : 1, ' ') +
            R"(show this text and exit
   --version        show the version and exit
 

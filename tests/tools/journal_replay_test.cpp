@@ -1,0 +1,62 @@
+// The journal tool's replay through the real programs: the tool, the meter
+// simulator and the utility.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tools/journal_lines.hpp"
+
+namespace {
+
+using namespace journal_lines;
+
+// A job whose meter answered both queries at 0.1 s, as job `seq` of a small
+// journal, replayed by the real tool in a configuration whose settings name
+// a journal: the results compared, that journal never written, and the
+// scratch configuration gone.
+TEST(JournalReplay, RunsTheJobAgainApartFromTheStation) {
+    const std::filesystem::path dir = testing::TempDir() + "journal-replay";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "quillet");
+    std::filesystem::create_directories(dir / "tmp");  // the tool's scratch folder goes here
+    std::ofstream(dir / "quillet" / "settings") << "journal = " << (dir / "station.jsonl").string() << "\n";
+    const auto run = [&](const std::string& result, int seq, std::string& output) {
+        CalMod::JournalEntry job = Job(2);
+        job.port = "COM7 ";
+        job.result = result;
+        const std::string reply = "0\r+1.2345 kOhms\r";
+        for (int q = 0; q < 2; ++q) {
+            job.queries.push_back({"", {{0, "QM\r", {{0.1, reply}}}}});
+            job.replies.push_back(reply);
+        }
+        std::vector<std::string> lines = Journal(1);
+        lines.push_back(Append(lines, CalMod::JournalLine(job)));
+        lines.push_back(Append(lines, CalMod::JournalLine(Job(3))));
+        std::ofstream(dir / "journal.jsonl") << Text(lines);
+        const std::string command = "XDG_CONFIG_HOME=" + dir.string() + " TMPDIR=" + (dir / "tmp").string() +
+                                    " " JOURNAL_TOOL " replay " +
+                                    (dir / "journal.jsonl").string() + " --seq " + std::to_string(seq) +
+                                    " >" + (dir / "out").string() + " 2>&1";
+        const int status = std::system(command.c_str());
+        std::ifstream in(dir / "out");
+        output.assign(std::istreambuf_iterator<char>(in), {});
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    std::string output;
+    EXPECT_EQ(run("1234.5Ohms", 2, output), 0) << output;
+    EXPECT_EQ(output, "journalled: \"1234.5Ohms\" (reading)\nreplayed:   \"1234.5Ohms\"\nthe same\n");
+    EXPECT_EQ(run("1234.6Ohms", 2, output), 1) << output;
+    EXPECT_NE(output.find("replayed:   \"1234.5Ohms\"\nthey differ"), std::string::npos) << output;
+    EXPECT_EQ(run("1234.5Ohms", 4, output), 2) << output;
+    EXPECT_NE(output.find("holds no entry with seq 4"), std::string::npos) << output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "station.jsonl"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
