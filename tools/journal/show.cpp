@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "station/chain.hpp"
 #include "tools/common/escape.hpp"
 #include "tools/journal/lines.hpp"
 
@@ -32,6 +33,8 @@ std::uint64_t ForEachMatch(std::istream& in, const Filter& filter,
     LineReader reader(in);
     std::uint64_t passedOver = 0;
     while (reader.Next()) {
+        // A line that names another seq at its start is passed by without reading it whole.
+        if (filter.seq && station::LineSeq(reader.Line()).value_or(*filter.seq) != *filter.seq) continue;
         Entry entry;
         try {
             entry = ReadEntry(reader.Line());
