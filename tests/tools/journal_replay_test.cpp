@@ -17,15 +17,22 @@ using namespace journal_lines;
 
 // A job whose meter answered both queries at 0.1 s, as job `seq` of a small
 // journal, replayed by the real tool in a configuration whose settings name
-// a journal: the results compared, that journal never written, and the
-// scratch configuration gone.
+// a journal and whose port map sends COM7 nowhere: the results compared, that
+// journal never written, and the scratch configuration gone. A copy of the tool
+// alone in its folder finds the other programs on the PATH.
 TEST(JournalReplay, RunsTheJobAgainApartFromTheStation) {
     const std::filesystem::path dir = testing::TempDir() + "journal-replay";
     std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "quillet");
+    std::filesystem::create_directories(dir / "quillet" / "ports");
+    std::filesystem::create_symlink("/nonexistent", dir / "quillet" / "ports" / "COM7");
+    std::filesystem::create_directories(dir / "alone");
+    std::filesystem::copy_file(JOURNAL_TOOL, dir / "alone" / "quillet-journal");
+    const std::filesystem::path bin = std::filesystem::path(JOURNAL_TOOL).parent_path();
+    const std::string alone = "PATH=" + bin.string() + ":/usr/bin:/bin " + (dir / "alone" / "quillet-journal").string();
     std::filesystem::create_directories(dir / "tmp");  // the tool's scratch folder goes here
     std::ofstream(dir / "quillet" / "settings") << "journal = " << (dir / "station.jsonl").string() << "\n";
-    const auto run = [&](const std::string& result, int seq, std::string& output) {
+    const auto run = [&](const std::string& result, int seq, std::string& output,
+                         const std::string& tool = JOURNAL_TOOL) {
         CalMod::JournalEntry job = Job(2);
         job.port = "COM7 ";
         job.result = result;
@@ -39,7 +46,7 @@ TEST(JournalReplay, RunsTheJobAgainApartFromTheStation) {
         lines.push_back(Append(lines, CalMod::JournalLine(Job(3))));
         std::ofstream(dir / "journal.jsonl") << Text(lines);
         const std::string command = "XDG_CONFIG_HOME=" + dir.string() + " TMPDIR=" + (dir / "tmp").string() +
-                                    " " JOURNAL_TOOL " replay " +
+                                    " " + tool + " replay " +
                                     (dir / "journal.jsonl").string() + " --seq " + std::to_string(seq) +
                                     " >" + (dir / "out").string() + " 2>&1";
         const int status = std::system(command.c_str());
@@ -50,7 +57,7 @@ TEST(JournalReplay, RunsTheJobAgainApartFromTheStation) {
     std::string output;
     EXPECT_EQ(run("1234.5Ohms", 2, output), 0) << output;
     EXPECT_EQ(output, "journalled: \"1234.5Ohms\" (reading)\nreplayed:   \"1234.5Ohms\"\nthe same\n");
-    EXPECT_EQ(run("1234.6Ohms", 2, output), 1) << output;
+    EXPECT_EQ(run("1234.6Ohms", 2, output, alone), 1) << output;
     EXPECT_NE(output.find("replayed:   \"1234.5Ohms\"\nthey differ"), std::string::npos) << output;
     EXPECT_EQ(run("1234.5Ohms", 4, output), 2) << output;
     EXPECT_NE(output.find("holds no entry with seq 4"), std::string::npos) << output;
