@@ -2,6 +2,7 @@
 // first fault, and show's filters pick the entries asked for.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -96,6 +97,10 @@ TEST(JournalShow, ReadsTimesAndPortsAsALabWritesThem) {
         EXPECT_EQ(ParseInstant(same), 1796909405250000) << same;
     }
     EXPECT_EQ(ParseInstant("2026-12-10Z"), 1796860800000000);
+    if (const char* tz = std::getenv("TZ"); tz && std::string(tz).starts_with("CET")) {  // Linux's CTest sets it
+        EXPECT_EQ(ParseInstant("2026-12-10T14:30:05.250"), 1796909405250000);  // local time, winter
+        EXPECT_EQ(ParseInstant("2026-07-01"), ParseInstant("2026-06-30T22:00Z"));  // and summer
+    }
     for (const char* wrong : {"2026-02-29", "2026-12-10T24:00", "2026-12-10T14", "2026-12-10T14:30+1",
                               "2026-12-10T14:30:05.", "2026-12-10x", "10.12.2026", ""}) {
         EXPECT_FALSE(ParseInstant(wrong)) << wrong;
