@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     unsigned long long written = 0, lines = 0;
     while (written < size) {
         char start[40];
-        const unsigned long long minute = lines % (60 * 24 * 28);
+        const unsigned long long minute = lines % (60ULL * 24 * 28);
         std::snprintf(start, sizeof start, "2026-12-%02lluT%02llu:%02llu:00.000+01:00", 1 + minute / 1440,
                       minute / 60 % 24, minute % 60);
         job.start = start;

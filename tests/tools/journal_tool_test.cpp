@@ -26,7 +26,7 @@ TEST(JournalVerify, NamesTheFirstLineWhoseOwnCheckFails) {
         std::uint64_t line;  // 0: whole
         const char* fault;
     } cases[] = {
-        {"whole, a line written without the lock among them", [](Lines l) { return Text(l); }, 0, ""},
+        {"whole, a line written without the lock among them", [](const Lines& l) { return Text(l); }, 0, ""},
         {"one altered byte", [](Lines l) { l[2][l[2].find("1234.5")] = '7'; return Text(l); }, 4,
          "an altered line: its \"prev\" does not match line 3"},
         {"a removed line", [](Lines l) { l.erase(l.begin() + 2); return Text(l); }, 3,
@@ -41,7 +41,7 @@ TEST(JournalVerify, NamesTheFirstLineWhoseOwnCheckFails) {
         {"a torn line, the writer's next line after it",
          [](Lines l) { l.resize(3); l[2].resize(40); l.push_back(Append(l, CalMod::JournalLine(Job(4))));
                        return Text(l); }, 3, "a torn line: not whole JSON"},
-        {"a torn last line", [](Lines l) { const std::string t = Text(l); return t.substr(0, t.size() - 9); },
+        {"a torn last line", [](const Lines& l) { const std::string t = Text(l); return t.substr(0, t.size() - 9); },
          5, "a torn line: it ends without a line feed"},
         {"a blank line", [](Lines l) { l.insert(l.begin() + 2, ""); return Text(l); }, 3, "a blank line"},
         {"a line that is no entry", [](Lines l) { l[1] = R"({"seq":2,"prev":null})"; return Text(l); }, 2,
@@ -50,10 +50,10 @@ TEST(JournalVerify, NamesTheFirstLineWhoseOwnCheckFails) {
                                                     CalMod::JournalLine(Job(2)));
                                             l[1].pop_back(); return Text(l); }, 2, "an unchained line"},
         {"a line from before the chain",
-         [&](Lines) { Lines l{before.substr(0, before.size() - 1)};
+         [&](const Lines&) { Lines l{before.substr(0, before.size() - 1)};
                       l.push_back(Append(l, CalMod::JournalLine(Job(2)))); return Text(l); }, 1,
          "a line from before the chain"},
-        {"no line at all", [](Lines) { return std::string(); }, 0, ""},
+        {"no line at all", [](const Lines&) { return std::string(); }, 0, ""},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.journal(Journal(5)));

@@ -30,12 +30,12 @@ namespace {
 // The program of that name beside quillet-journal, else the first on PATH.
 fs::path FindProgram(const std::string& name) {
     std::error_code error;
-    const fs::path beside = fs::read_symlink("/proc/self/exe", error).parent_path() / name;
+    fs::path beside = fs::read_symlink("/proc/self/exe", error).parent_path() / name;
     if (!error && access(beside.c_str(), X_OK) == 0) return beside;
     const char* path = std::getenv("PATH");
     for (std::string_view dirs = path ? path : ""; !dirs.empty();) {
         const std::size_t colon = dirs.find(':');
-        const fs::path candidate = fs::path(dirs.substr(0, colon)) / name;
+        fs::path candidate = fs::path(dirs.substr(0, colon)) / name;
         if (!candidate.parent_path().empty() && access(candidate.c_str(), X_OK) == 0) return candidate;
         dirs = colon == std::string_view::npos ? std::string_view() : dirs.substr(colon + 1);
     }
@@ -72,6 +72,7 @@ public:
     Child(const std::vector<std::string>& argv, const fs::path& dir,
           std::vector<std::string> environment, int out) {
         std::vector<char*> args;
+        args.reserve(argv.size() + 1);
         for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
         args.push_back(nullptr);
         pid_ = fork();

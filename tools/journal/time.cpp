@@ -103,7 +103,7 @@ std::optional<Instant> ParseInstant(std::string_view text) {
     std::int64_t seconds = 0;
     if (offset) {
         const auto days = std::chrono::sys_days(date).time_since_epoch().count();
-        seconds = days * 86400 + hour * 3600 + minute * 60 + second - *offset;
+        seconds = days * 86400 + std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second - *offset;
     } else {
         std::tm local{};
         local.tm_year = *year - 1900;
