@@ -63,6 +63,27 @@ TEST(JournalReplay, RunsTheJobAgainApartFromTheStation) {
     EXPECT_NE(output.find("holds no entry with seq 4"), std::string::npos) << output;
     EXPECT_FALSE(std::filesystem::exists(dir / "station.jsonl"));
     EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+
+    // The station's own folder, which the utility reads whatever the
+    // environment says (here a folder mounted over /etc/xdg in a mount
+    // namespace of the test's own): a journal or a COM7 there, and the replay
+    // refuses to run; with neither it runs.
+    if (std::system("unshare -m true 2>/dev/null") != 0) GTEST_SKIP() << "unshare -m needs root";
+    const std::filesystem::path station = dir / "xdg" / "quillet";
+    std::filesystem::create_directories(station / "ports");
+    const std::string inStation = "unshare -m sh -c 'mount --bind " + station.parent_path().string() +
+                                  " /etc/xdg && exec \"$0\" \"$@\"' " JOURNAL_TOOL;
+    std::ofstream(station / "settings") << "journal = " << (dir / "station.jsonl").string() << "\n";
+    EXPECT_EQ(run("1234.5Ohms", 2, output, inStation), 2) << output;
+    EXPECT_NE(output.find("/etc/xdg/quillet/settings keeps a journal"), std::string::npos) << output;
+    std::filesystem::remove(station / "settings");
+    std::filesystem::create_symlink("/dev/null", station / "ports" / "COM7");
+    EXPECT_EQ(run("1234.5Ohms", 2, output, inStation), 2) << output;
+    EXPECT_NE(output.find("port map sends COM7 to /etc/xdg/quillet/ports/COM7"), std::string::npos) << output;
+    std::filesystem::remove(station / "ports" / "COM7");
+    EXPECT_EQ(run("1234.5Ohms", 2, output, inStation), 0) << output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "station.jsonl"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
     std::filesystem::remove_all(dir);
 }
 

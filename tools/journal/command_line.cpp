@@ -18,9 +18,7 @@ namespace {
 std::string Usage() {
     const std::string helpOptions = station::HelpOptions;
     return R"(Usage: quillet-journal verify FILE...
-  or:  quillet-journal show FILE... [--seq N] [--last] [--since TIME]
-                       [--until TIME] [--port COM<N>]
-                       [--outcome reading|no-reading|not-written] [--json]
+  or:  quillet-journal show FILE... [OPTION]...
   or:  quillet-journal replay FILE --seq N
 Checks, searches and replays the journal of the Quillet Reading Utility: one
 line of JSON per job, each naming its place in its file ("seq") and the
@@ -31,9 +29,10 @@ first line whose own check fails and what is wrong: an altered line (a line
 changed shows as the next line's "prev"), a missing line, lines out of order,
 a torn line, a blank line, a line that is no entry, an unchained line ("seq":
 null) or a line from before the chain (no "seq"). The chain cannot show a file
-cut short at its end, nor its last line altered: the lab's central log can.
+cut short at its end, nor its last line altered: a copy of each line's hash
+kept elsewhere, such as the lab's central log, can.
 
-show prints the entries that match every option given, one line per job
+show prints the entries that match every OPTION given, one line per job
 (start, seq, port, target, result, outcome), or the lines as they are with
 --json. With several files each line begins with its file.
   --seq N          the entry with that seq, in each file
@@ -49,9 +48,12 @@ station's local time). Times compare as instants, whatever their offsets.
 
 replay runs the job of entry N again, on Linux: a meter simulator answers as
 the meter did, on the port the entry names, and the utility runs the job in a
-configuration folder that quillet-journal makes and removes, so the station's
-port map and journal are neither used nor changed. It prints the journalled
-result beside the replayed one. quillet-meter-sim and the utility are taken
+configuration folder that quillet-journal makes and removes, so the user's
+port map and settings are not used and nothing is journalled. The utility
+reads the station's own folder whatever the environment says: where that
+folder maps the entry's port or keeps a journal, replay refuses to run
+(replay a copy of the journal at a desk). It prints the journalled result
+beside the replayed one. quillet-meter-sim and the utility are taken
 from quillet-journal's own folder, else from the PATH.
 
   )" + helpOptions + std::string(helpOptions.size() < 17 ? 17 - helpOptions.size() : 1, ' ') +
