@@ -70,11 +70,11 @@ unconvertible)
     expect '^Conversion: +"12\.345\\r" into "1 V" fails: reply has no blank'
     expect '^Result: +the reply cannot be converted'
     ;;
-dangling_map)  # the user's entry points nowhere and hides the station's
-    start_meter meter 5 "$station_ports"
-    ln -s "$work/unplugged" "$ports/COM5"
+dangling_map)  # the station's entry points nowhere and holds over the user's
+    start_meter meter 5 "$ports"
+    ln -s "$work/unplugged" "$station_ports/COM5"
     run 4 COM5
-    expect "^Port: +COM5 -> $ports/COM5 \(your own port map\)$"
+    expect "^Port: +COM5 -> $station_ports/COM5 \(the station port map\)$"
     expect '^Device: +the map entry points nowhere'
     expect '^Result: +the port cannot be opened'
     expect_queries meter 0

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The MSI in a fresh Wine prefix: silent install; a job of the installed utility
 # journalled by %ProgramData%\Quillet\settings.ini; the event source registered
-# and the port check, by name, finding it; an upgrade to 1.0.1 (one entry, its
-# files); the older one refused; silent removal (no program file, PATH entry
-# or event source left); settings and journal unchanged.
+# and the port check, by name, finding it; the journal tool by name; an upgrade
+# to 1.0.1 (one entry, its files); the older one refused; silent removal (no
+# program file, PATH entry or event source left); settings and journal
+# unchanged.
 # usage: msi_wine.sh CPACK_CONFIG METER_SIM
 here=$(dirname "$(realpath "$0")")
 source "$here/../lib/job.sh"
@@ -40,6 +41,7 @@ source_key() {  # the event source's values as reg shows them
 }
 [[ $(source_key) == $'EventMessageFile    REG_EXPAND_SZ    %SystemRoot%\\System32\\EventCreate.exe\nTypesSupported    REG_DWORD    0x7' ]] ||
     failed "the event source's values: $(source_key)"
+wine cmd /c 'quillet-journal --version' >"$work/check" 2>&1 </dev/null || failed "journal tool: $(<"$work/check")"
 
 entries() {  # DisplayVersion of each installed entry of ours
     wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s </dev/null | tr -d '\r' |
