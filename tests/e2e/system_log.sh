@@ -70,6 +70,9 @@ reading)  # with the journal: the entry names its line
         '.QUILLET_RESULT == "1234.5Ohms" and .QUILLET_TARGET == "1000 Ohms" and .QUILLET_PORT == "COM5"
         and (.QUILLET_DEVICE | startswith("/dev/pts/")) and '"$(line_fields)"
     port_check_says "^System log: +on \\(set by $station_file\\)$"
+    # The central log page's check of a line against the station's journal.
+    [[ $("$(dirname "$utility")/quillet-journal" show "$journal" --seq 1 --json | tr -d '\n' | sha256sum |
+        cut -c 1-64) == "$(entries | jq -r .QUILLET_LINE_SHA256)" ]] || failed "the page's check of the line"
     ;;
 no_reading)  # a reply that does not convert, without the journal: no journal fields
     start_journald
