@@ -7,13 +7,13 @@
 #include <optional>
 #include <string>
 #include <system_error>
-#include <utility>
 #include <vector>
 
 #include "app/exchange_file.hpp"
 #include "app/journal.hpp"
 #include "app/port_number.hpp"
 #include "app/step.hpp"
+#include "app/system_log.hpp"
 #include "app/take_reading.hpp"
 #include "meter/clock.hpp"
 #include "meter/recording_serial.hpp"
@@ -25,10 +25,8 @@ namespace CalMod {
 
 namespace {
 
-// What the journal keeps of a job while it runs.
+// What the journal and the system log keep of a job while it runs.
 struct Evidence {
-    explicit Evidence(std::filesystem::path file) : journal(std::move(file)) {}
-    std::filesystem::path journal;
     std::chrono::system_clock::time_point start = std::chrono::system_clock::now();
     double started = meter::SteadyClock().Now();
     std::shared_ptr<meter::SerialLog> serial = std::make_shared<meter::SerialLog>();
@@ -71,12 +69,14 @@ void Main() {
     // an error, which the job reports, instead of killing the job.
     station::FileSizeLimitFailsWrites();
 
-    // With a journal named in the station's settings, SerCom is a recorder
-    // around the platform's serial control: every byte written and read, with
-    // its time, goes into the evidence.
+    // With a journal named in the settings, or the system log on, SerCom is a
+    // recorder around the platform's serial control: every byte written and
+    // read, with its time, and the device it went through go into the evidence.
+    station::Settings settings;
     std::optional<Evidence> evidence;
     Step([&] {
-        if (auto journal = station::LoadSettings().journal) evidence.emplace(*journal);
+        settings = station::LoadSettings();
+        if (settings.journal || settings.systemLog) evidence.emplace();
     });
     if (evidence) {
         ui::SetFormFactory([serial = evidence->serial] {
@@ -110,9 +110,20 @@ void Main() {
 
     std::optional<std::string> notWritten = "the write-back did not run";
     Step([&] { notWritten = WriteResultBack(resultText); });
-    if (evidence) {
-        Step([&] { AppendJournal(evidence->journal, Facts(*evidence, resultText, notWritten)); });
+    // The journal's line, then the system log's entry with that line's seq and
+    // hash: each after the record, and neither able to change the job.
+    std::optional<JournalEntry> facts;
+    if (evidence) Step([&] { facts = Facts(*evidence, resultText, notWritten); });
+    std::optional<JournalAppended> line;
+    if (facts && settings.journal) {
+        Step([&] {
+            // A monthly or daily journal's file is that of the append's date.
+            const std::string now = station::LocalTimestamp(std::chrono::system_clock::now());
+            line = AppendJournal(station::DatedJournal(*settings.journal, settings.journalFiles, now),
+                                 *facts);
+        });
     }
+    if (facts && settings.systemLog) SendToSystemLog(*facts, line);
 
     // Ending the process closes what is open and takes the window with it. A
     // result that did not reach the record ends with status 1: the record still

@@ -12,7 +12,7 @@ cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
 deb=$(ls "$out"/*.deb)
 contents=$(dpkg-deb -c "$deb")
 fail=0
-for name in quillet-reading-utility quillet-meter-sim quillet-host-sim quillet-port-check; do
+for name in quillet-reading-utility quillet-meter-sim quillet-host-sim quillet-port-check quillet-journal; do
     grep -q "/usr/bin/$name\$" <<<"$contents" || { echo "missing /usr/bin/$name"; fail=1; }
     grep -q "/usr/share/man/man1/$name.1.gz\$" <<<"$contents" || { echo "missing man page $name"; fail=1; }
 done
@@ -24,7 +24,7 @@ lintian --allow-root --fail-on error "$deb" || { echo "lintian reports errors"; 
 apt-get -s -q install "$deb" >"$out/apt.log" 2>&1 ||
     { echo "apt-get would not install the package:"; cat "$out/apt.log"; fail=1; }
 dpkg-deb -x "$deb" "$out/root"
-for name in quillet-reading-utility quillet-meter-sim quillet-host-sim quillet-port-check; do
+for name in quillet-reading-utility quillet-meter-sim quillet-host-sim quillet-port-check quillet-journal; do
     "$out/root/usr/bin/$name" --version | grep -q "^$name [0-9]" ||
         { echo "$name --version does not name it"; fail=1; }
     MANWIDTH=200 man -l "$out/root/usr/share/man/man1/$name.1.gz" >"$out/page" 2>/dev/null

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows release unsigned and signed (a throw-away certificate in the
 # environment): osslsigncode verifies the signed programs and MSI; the unsigned
-# have none, and are the signed programs without it; the .zip holds the two
+# have none, and are the signed programs without it; the .zip holds the three
 # programs and a CR LF readme.
 # usage: signing.sh CPACK_CONFIG
 source "$(dirname "$0")/../lib/job.sh"
@@ -17,7 +17,7 @@ export SOURCE_DATE_EPOCH=$EPOCHSECONDS  # one time stamp in both packages' strip
 cpack --config "$config" -B plain >/dev/null
 QUILLET_SIGN_CERT=$out/cert QUILLET_SIGN_KEY=$out/key cpack --config "$config" -B signed >/dev/null
 for kind in plain signed; do unzip -q $kind/*.zip -d $kind/zip; done
-[[ $(ls plain/zip | tr '\n' /) == 'Quillet Reading Utility.exe/README.txt/quillet-port-check.exe/' ]] ||
+[[ $(ls plain/zip | tr '\n' /) == 'Quillet Reading Utility.exe/README.txt/quillet-journal.exe/quillet-port-check.exe/' ]] ||
     failed "the .zip holds: $(ls plain/zip)"
 ! grep -v $'\r$' plain/zip/README.txt || failed "README.txt: lines without CR LF"
 for file in {plain,signed}/zip/*.exe {plain,signed}/*.msi; do

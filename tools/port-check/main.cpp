@@ -2,8 +2,10 @@
 // every step, so that a technician can see why a job ends with "Settling...".
 // This file: the command line, the settings' report and the run.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
@@ -22,6 +24,7 @@
 #include "station/entry.hpp"
 #include "station/facts.hpp"
 #include "station/settings.hpp"
+#include "station/system_log.hpp"
 #include "tools/common/escape.hpp"
 #include "tools/port-check/probe.hpp"
 #include "tools/port-check/report.hpp"
@@ -49,7 +52,9 @@ both "QM" queries with their raw replies (control characters shown as \r, \n,
 \t, \xHH), the time to the first byte and to the CR, the number of attempts,
 and the conversion of the second reply. First it reports what the utility's
 settings change: whether the journal is on, which file set it, whether it can
-be written, and every settings line that changes nothing.
+be written, every settings line that changes nothing, and whether each job
+leaves an entry in the station's system log, which file set that, and whether
+this station has a system log to take it.
 
   --unit TEXT   the job's target text naming the wanted unit, as the host
                 writes it (for example "10.000 mV"); at most 20 characters,
@@ -158,10 +163,21 @@ void ReportSettings() {
                                                : "off (no settings file names one)");
         return;
     }
-    const std::string journal = station::PathText(*settings.journal);
+    // The file today's job appends to: a monthly or daily journal names its date.
+    const std::filesystem::path today = station::DatedJournal(
+        *settings.journal, settings.journalFiles,
+        station::LocalTimestamp(std::chrono::system_clock::now()));
+    const std::string journal = station::PathText(today);
     Line("Journal", "on: " + tools::Printable(journal) + " (set by " +
                         tools::Printable(station::PathText(settings.journalSetBy)) + ")");
-    const std::optional<std::string> problem = station::AppendProblem(*settings.journal);
+    if (settings.journalFiles != station::JournalFiles::One) {
+        Line("", std::string(settings.journalFiles == station::JournalFiles::Monthly
+                                 ? "a new file each month"
+                                 : "a new file each day") +
+                     " (set by " +
+                     tools::Printable(station::PathText(settings.journalFilesSetBy)) + ")");
+    }
+    const std::optional<std::string> problem = station::AppendProblem(today);
     Line("", problem ? "cannot be written: " + *problem : "can be written");
     if (journal.find(" #") != std::string::npos) {
         Line("Warning", "the journal's path holds \" #\": only a line that begins with # is a "
@@ -169,11 +185,28 @@ void ReportSettings() {
     }
 }
 
+// Whether each job leaves an entry in the station's system log, which file
+// said so, and whether this station has a system log to take it.
+void ReportSystemLog() {
+    const station::Settings settings = station::LoadSettings();
+    const std::string setBy =
+        settings.systemLogSetBy.empty()
+            ? std::string()
+            : " (set by " + tools::Printable(station::PathText(settings.systemLogSetBy)) + ")";
+    if (!settings.systemLog) {
+        Line("System log", setBy.empty() ? "off (no station's settings file sets it)" : "off" + setBy);
+        return;
+    }
+    const std::optional<std::string> missing = station::SystemLogMissing();
+    Line("System log", (missing ? "on, but " + *missing : "on") + setBy);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const Options options = ParseCommandLine(argc, argv);
     ReportSettings();
+    ReportSystemLog();
 
     const port_check::Probe probe = port_check::ProbePort(options.port);
     for (const auto& line : probe.lines) Line(line.label, line.text);
