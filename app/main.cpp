@@ -1,8 +1,9 @@
 // Quillet Reading Utility: started by the host calibration program with a job
 // in ExtCtrl.dat; reads the meter, writes the result back and ends. The only
-// command lines it answers are a lone --help (on Windows also /?) or
-// --version, which print and end before the exchange file or any port is
-// touched; any other command line is ignored.
+// command lines it answers are a lone help option (-h, --help and their
+// kin, station::IsHelpOption) or --version, which print and end before the
+// exchange file or any port is touched; any other command line is ignored,
+// because the host may pass arguments that the utility never read.
 #include <iostream>
 #include <string>
 #include <string_view>

@@ -1,3 +1,5 @@
+#include <string_view>
+
 #include "station/entry.hpp"
 
 namespace station {
@@ -19,10 +21,13 @@ each directory of $XDG_CONFIG_DIRS (default /etc/xdg).
 
 const char* const OutputHelp = "Without a display the status text goes to standard output.\n";
 
-const char* const HelpOptions = "--help";
+const char* const HelpOptions = "-h, --help";
 
 bool IsHelpOption(std::string_view argument) {
-    return argument == "--help";
+    for (const std::string_view option : {"-h", "-help", "-?", "--help"}) {
+        if (argument == option) return true;
+    }
+    return false;
 }
 
 void UseParentConsole() {}
