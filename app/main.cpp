@@ -28,9 +28,7 @@ that port for a reading with "QM" twice, converts the second reply into the
 target's unit, writes the result text back into the record and exits.
 
 A failed reading leaves the result empty and shows "Settling...";
-quillet-port-check COM<N> shows why a port gives no reading. The exit status
-is 0 when the result was written into the record, 1 when it was not (the
-reason then goes to standard error, and the record stays as it was).
+quillet-port-check COM<N> shows why a port gives no reading.
 
 )";
     text += station::PortsHelp;
@@ -47,7 +45,16 @@ Without it nothing is journalled.
     text += "  " + helpOptions + std::string(12 - helpOptions.size(), ' ') +
             "show this text and exit\n"
             "  --version   show the version and exit\n"
-            "Any other command line is ignored.\n";
+            "Any other command line is ignored.\n"
+            R"(
+Exit status:
+  0  the result was written into the record (an empty result: no reading)
+  1  the result was not written: the record is as it was, and the reason
+     went to standard error
+A job that was killed or crashed has no exit status of its own (a shell
+shows 128 plus the signal's number); take its result as not written. A job
+ended by SIGTERM leaves the record as it was or wholly written, never half.
+)";
     return text;
 }
 

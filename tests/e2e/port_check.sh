@@ -122,7 +122,7 @@ command_line)
     run 2
     expect 'which port\?'
     run 2 COM0
-    run 2 COM256
+    run 2 COM100
     run 2 COM5 COM6
     run 2 COM5 --unit
     run 2 COM5 --unit "123456789012345678901"

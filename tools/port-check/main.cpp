@@ -39,14 +39,15 @@ constexpr int ExitLineFailed = 5;
 // The --help text: the port check's own, then the platform's places.
 std::string Usage() {
     std::string text = R"(Usage: quillet-port-check COM<N> [--unit TEXT]
-Queries the meter on port COM<N> (1 to 255) the way the Quillet Reading
-Utility does, and reports each step: where the port number leads, whether the
-device exists, whether you may open it and whether another program holds it,
-both "QM" queries with their raw replies (control characters shown as \r, \n,
-\t, \xHH), the time to the first byte and to the CR, the number of attempts,
-and the conversion of the second reply. First it reports what the utility's
-settings change: whether the journal is on, which file set it, whether it can
-be written, and every settings line that changes nothing.
+Queries the meter on port COM<N> (1 to 99, the ports a job can name) the way
+the Quillet Reading Utility does, and reports each step: where the port number
+leads, whether the device exists, whether you may open it and whether another
+program holds it, both "QM" queries with their raw replies (control
+characters shown as \r, \n, \t, \xHH), the time to the first byte and to the
+CR, the number of attempts, and the conversion of the second reply. First it
+reports what the utility's settings change: whether the journal is on, which
+file set it, whether it can be written, and every settings line that changes
+nothing.
 
   --unit TEXT   the job's target text naming the wanted unit, as the host
                 writes it (for example "10.000 mV"); at most 20 characters,
@@ -85,7 +86,10 @@ struct Options {
     std::exit(ExitUsage);
 }
 
-// COM<N> or N, with N from 1 to 255.
+// A job's port name has five characters, so COM99 is the highest it names.
+constexpr int MaxJobPort = 99;
+
+// COM<N> or N, with N from 1 to 99.
 std::optional<int> ParsePort(std::string text) {
     if (text.size() > 3 && (text.substr(0, 3) == "COM" || text.substr(0, 3) == "com")) {
         text = text.substr(3);
@@ -94,7 +98,7 @@ std::optional<int> ParsePort(std::string text) {
         return std::nullopt;
     }
     const int port = std::stoi(text);
-    if (port < meter::MinPort || port > meter::MaxPort) return std::nullopt;
+    if (port < meter::MinPort || port > MaxJobPort) return std::nullopt;
     return port;
 }
 
