@@ -6,6 +6,11 @@
     s/^/    /
     b end
 }
+# Links in brackets go, other links leave their text; no bold, no code marks.
+s/ \?(\[[^]]*\]([^)]*))//g
+s/\[\([^]]*\)\]([^)]*)/\1/g
+s/\*\*//g
+s/`//g
 # Headings: the title, underlined.
 /^# / {
     s/^# //
@@ -31,9 +36,5 @@
     s/^| //
     s/ |$//
 }
-s/ \?(\[[^]]*\]([^)]*))//g
-s/\[\([^]]*\)\]([^)]*)/\1/g
-s/\*\*//g
-s/`//g
 :end
 s/$/\r/

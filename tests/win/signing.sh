@@ -11,7 +11,7 @@ source "$(dirname "$0")/../lib/job.sh"
 set -euo pipefail
 shopt -s failglob
 require_commands "Debian packages osslsigncode, openssl, unzip, python3" osslsigncode openssl unzip python3
-config=$(realpath "$1") out=$(mktemp -d) fail=0
+config=$(realpath "$1") out=$(mktemp -d) fail=0 here=$(dirname "$(realpath "$0")")
 trap 'kill $tsa 2>/dev/null; rm -rf "$out"' EXIT
 cd "$out"
 certificate() {  # NAME SUBJECT [openssl req options]: a key and a self-signed certificate
@@ -27,7 +27,7 @@ openssl x509 -req -in tsa.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out tsa.
 echo 01 >serial
 printf '%s\n' '[tsa]' 'default_tsa = test' '[test]' 'serial = ./serial' 'signer_digest = sha256' \
     'default_policy = 1.2.3.4.1' 'digests = sha256' 'ess_cert_id_chain = no' >tsa.cnf
-coproc TSA { python3 "$(dirname "$0")/tsa.py" tsa.cnf tsa.pem tsa.key; }
+coproc TSA { exec python3 "$here/tsa.py" tsa.cnf tsa.pem tsa.key; }
 tsa=$TSA_PID && read -r port <&"${TSA[0]}"
 export SOURCE_DATE_EPOCH=$EPOCHSECONDS  # one time stamp in both packages' stripped programs
 cpack --config "$config" -B plain >/dev/null
@@ -35,9 +35,8 @@ export QUILLET_SIGN_CERT=$out/code.pem QUILLET_SIGN_KEY=$out/code.key
 cpack --config "$config" -B signed >/dev/null
 QUILLET_SIGN_TIMESTAMP=http://127.0.0.1:$port cpack --config "$config" -B stamped >/dev/null
 for kind in plain signed stamped; do unzip -q $kind/*.zip -d $kind/zip; done
-[[ $(LC_ALL=C ls plain/zip | tr '\n' /) ==
-    'Quillet Reading Utility.exe/README.txt/quillet-port-check.exe/third-party-notices.txt/windows-station.txt/' ]] ||
-    failed "the .zip holds: $(ls plain/zip)"
+files='Quillet Reading Utility.exe/README.txt/quillet-port-check.exe/third-party-notices.txt/windows-station.txt/'
+[[ $(LC_ALL=C ls plain/zip | tr '\n' /) == "$files" ]] || failed "the .zip holds: $(ls plain/zip)"
 ! grep -v $'\r$' plain/zip/*.txt || failed "texts with lines without CR LF"
 ! grep -E '\]\(|\.md\b|`|\*\*|^#' plain/zip/windows-station.txt || failed "the station page has links or Markdown"
 grep -q 'windows-station\.txt beside this file' plain/zip/README.txt || failed "README.txt: no station page"
