@@ -35,7 +35,8 @@ wine reg query "$uninstall\\$(code "$old")" </dev/null | tr -d '\r' >"$out/entry
 for value in 'Contact +REG_SZ +Quillet lab support' 'Comments +REG_SZ +.*windows-station\.txt' 'NoRepair +REG_DWORD +0x1'; do
     grep -qE "$value" "$out/entry" || failed "the entry $(code "$old") has no $value"
 done
-grep -qF "msiexec /x $(code "$old")" "$installed/README.txt" || failed "README.txt: not the product code"
+grep -qF "msiexec /x $(code "$old")" "$installed/README.txt" && grep -qF "$(code "$old")" "$here/../../packaging/changelog" ||
+    failed "README.txt or the changelog: not the product code"
 grep -qF "product code of 1.0.0 | $(code "$old")" "$installed/windows-station.txt" ||
     failed "windows-station.txt: not the product code $(code "$old")"
 start_meter meter 5 "$ports"
