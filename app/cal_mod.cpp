@@ -42,8 +42,10 @@ namespace {
 
 // What the journal keeps of a job while it runs.
 struct Evidence {
-    explicit Evidence(std::filesystem::path file) : journal(std::move(file)) {}
+    explicit Evidence(const station::Settings& settings)
+        : journal(*settings.journal), files(settings.journalFiles) {}
     std::filesystem::path journal;
+    station::JournalFiles files;
     std::chrono::system_clock::time_point start = std::chrono::system_clock::now();
     double started = meter::SteadyClock().Now();
     std::shared_ptr<meter::SerialLog> serial = std::make_shared<meter::SerialLog>();
@@ -91,7 +93,8 @@ void Main() {
     // its time, goes into the evidence.
     std::optional<Evidence> evidence;
     Step([&] {
-        if (auto journal = station::LoadSettings().journal) evidence.emplace(*journal);
+        const station::Settings settings = station::LoadSettings();
+        if (settings.journal) evidence.emplace(settings);
     });
     if (evidence) {
         ui::SetFormFactory([serial = evidence->serial] {
@@ -126,7 +129,12 @@ void Main() {
     std::optional<std::string> notWritten = "the write-back did not run";
     Step([&] { notWritten = WriteResultBack(resultText); });
     if (evidence) {
-        Step([&] { AppendJournal(evidence->journal, Facts(*evidence, resultText, notWritten)); });
+        Step([&] {
+            // A monthly or daily journal's file is that of the append's date.
+            const std::string now = station::LocalTimestamp(std::chrono::system_clock::now());
+            AppendJournal(station::DatedJournal(evidence->journal, evidence->files, now),
+                          Facts(*evidence, resultText, notWritten));
+        });
     }
 
     // Ending the process closes what is open and takes the window with it. A

@@ -6,7 +6,6 @@
 #include <exception>
 
 #include "station/append.hpp"
-#include "station/digest.hpp"
 #include "station/utf8.hpp"
 
 #ifndef QUILLET_VERSION
@@ -118,9 +117,9 @@ std::optional<JournalAppended> AppendJournal(const std::filesystem::path& file,
                                              const JournalEntry& entry) noexcept {
     try {
         const std::string line = JournalLine(entry);
-        station::AppendWhole(file, line);
-        return JournalAppended{file, std::nullopt,
-                               station::Sha256Hex(std::string_view(line).substr(0, line.size() - 1))};
+        const station::Appended appended =
+            station::AppendChained(file, std::string_view(line).substr(0, line.size() - 1));
+        return JournalAppended{file, appended.seq, appended.sha256};
     } catch (...) {
         // The journal is evidence of the job, never part of it.
         return std::nullopt;

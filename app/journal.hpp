@@ -44,7 +44,8 @@ struct JournalAppended {
     std::string sha256;
 };
 
-// Appends the entry's line to the journal file; what went in, or nothing when
+// Appends the entry's line to the journal file, led by the chain's fields and
+// under the file's lock (station/append.hpp); what went in, or nothing when
 // the line did not go in whole. Never throws: a journal that cannot be written
 // leaves the job's result, status and record as they are.
 std::optional<JournalAppended> AppendJournal(const std::filesystem::path& file,

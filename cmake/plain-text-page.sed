@@ -7,7 +7,7 @@
     b end
 }
 # Links in brackets go, other links leave their text; no bold, no code marks.
-s/ \?(\[[^]]*\]([^)]*))//g
+s/ \?(\[[^]]*\]([^)]*)[^)]*)//g
 s/\[\([^]]*\)\]([^)]*)/\1/g
 s/\*\*//g
 s/`//g

@@ -1,7 +1,8 @@
 # Run by CPack (CPACK_PRE_BUILD_SCRIPTS) once the Windows files are staged and
-# stripped, before the .zip is made of them: signs both programs when a
+# stripped, before the .zip is made of them: signs the programs when a
 # certificate and key are given (with a time stamp when a time-stamp server
-# is given), then makes the MSI of the same files next to the .zip and signs it. CPACK_PACKAGE_VERSION is the MSI's ProductVersion.
+# is given), then makes the MSI of the same files next to the .zip and signs
+# it. CPACK_PACKAGE_VERSION is the MSI's ProductVersion.
 
 set(cert "${CPACK_QUILLET_SIGN_CERT}")
 set(key "${CPACK_QUILLET_SIGN_KEY}")
@@ -53,6 +54,7 @@ endfunction()
 set(stage "${CPACK_TEMPORARY_DIRECTORY}")
 sign("${stage}/Quillet Reading Utility.exe")
 sign("${stage}/quillet-port-check.exe")
+sign("${stage}/quillet-journal.exe")
 if(NOT CPACK_QUILLET_WIXL)
   return()
 endif()

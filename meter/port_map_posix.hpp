@@ -1,7 +1,8 @@
-// The POSIX port map: which device the job's COM<n> opens. The user's own
-// entry $XDG_CONFIG_HOME/quillet/ports/COM<n> first, then a station-wide entry
-// <dir>/quillet/ports/COM<n> for each directory of $XDG_CONFIG_DIRS (default
-// /etc/xdg), else /dev/ttyS<n-1>.
+// The POSIX port map: which device the job's COM<n> opens. A station-wide
+// entry <dir>/quillet/ports/COM<n> first, for /etc/xdg and each directory of
+// $XDG_CONFIG_DIRS, so that no account can point a station's port at a device
+// of its own; then the user's entry $XDG_CONFIG_HOME/quillet/ports/COM<n>;
+// else /dev/ttyS<n-1>.
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
 // The journal's appending on POSIX systems.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,10 +27,15 @@ AppendingFile::AppendingFile(const std::filesystem::path& file) : file_(file) {
     // user may only write is appended to all the same.
     const int flags = O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK;
     struct stat info {};
-    const bool regular = stat(file.c_str(), &info) != 0 || S_ISREG(info.st_mode);
-    int fd = regular ? open(file.c_str(), O_RDWR | flags, 0644) : -1;
+    const bool missing = stat(file.c_str(), &info) != 0;
+    const bool regular = missing || S_ISREG(info.st_mode);
+    // A journal this job creates is open to the station's group whatever the
+    // umask, so that every member (every user of the serial ports) can append.
+    int fd = missing ? open(file.c_str(), O_RDWR | O_EXCL | flags, 0664) : -1;
+    if (fd >= 0) fchmod(fd, 0664);
+    if (fd < 0 && regular) fd = open(file.c_str(), O_RDWR | flags, 0664);
     readable_ = fd >= 0;
-    if (fd < 0 && (!regular || errno == EACCES)) fd = open(file.c_str(), O_WRONLY | flags, 0644);
+    if (fd < 0 && (!regular || errno == EACCES)) fd = open(file.c_str(), O_WRONLY | flags, 0664);
     if (fd < 0) throw Failure(file, "open", errno);
     handle_ = fd;
 }
@@ -48,6 +54,24 @@ std::optional<AppendingFile::End> AppendingFile::FileEnd() {
         end.lineFeed = last == '\n';
     }
     return end;
+}
+
+// flock, not fcntl: a lock that no other descriptor of this process can drop.
+bool AppendingFile::TryLock() {
+    int result = -1;
+    do {
+        result = flock(static_cast<int>(handle_), LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    locked_ = result == 0;
+    return locked_;
+}
+
+std::size_t AppendingFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t size) {
+    ssize_t got = -1;
+    do {
+        got = pread(static_cast<int>(handle_), buffer, size, static_cast<off_t>(offset));
+    } while (got < 0 && errno == EINTR);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 std::size_t AppendingFile::Write(std::string_view text) {

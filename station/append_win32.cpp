@@ -38,8 +38,48 @@ AppendingFile::AppendingFile(const std::filesystem::path& file) : file_(file) {
     handle_ = reinterpret_cast<std::intptr_t>(handle);
 }
 
+namespace {
+
+// The journal's lock is one byte far past any file's end (at 2^62), so that
+// it blocks no reader and no job that gave up waiting: only other appends.
+OVERLAPPED LockPlace() {
+    OVERLAPPED at{};
+    at.OffsetHigh = 1U << 30;
+    return at;
+}
+
+// Closing the handle would release the lock too, but only some time later.
+void Unlock(std::intptr_t handle, bool& locked) {
+    if (!std::exchange(locked, false)) return;
+    OVERLAPPED at = LockPlace();
+    UnlockFileEx(reinterpret_cast<HANDLE>(handle), 0, 1, 0, &at);
+}
+
+}  // namespace
+
 AppendingFile::~AppendingFile() {
-    if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    if (handle_ != -1) {
+        Unlock(handle_, locked_);
+        CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    }
+}
+
+bool AppendingFile::TryLock() {
+    OVERLAPPED at = LockPlace();
+    locked_ = LockFileEx(reinterpret_cast<HANDLE>(handle_),
+                         LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+    return locked_;
+}
+
+std::size_t AppendingFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t size) {
+    OVERLAPPED at{};  // a read at an offset, on a handle opened for plain access
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, static_cast<DWORD>(size), &got, &at)) {
+        return 0;
+    }
+    return got;
 }
 
 std::optional<AppendingFile::End> AppendingFile::FileEnd() {
@@ -47,13 +87,9 @@ std::optional<AppendingFile::End> AppendingFile::FileEnd() {
     LARGE_INTEGER size{};
     if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) return std::nullopt;
     End end{static_cast<std::uint64_t>(size.QuadPart), true};
-    if (readable_ && size.QuadPart > 0) {
-        OVERLAPPED at{};  // a read at an offset, on a handle opened for plain access
-        at.Offset = static_cast<DWORD>(size.QuadPart - 1);
-        at.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
-        char last = '\n';
-        DWORD got = 0;
-        if (ReadFile(handle, &last, 1, &got, &at) && got == 1) end.lineFeed = last == '\n';
+    char last = '\n';
+    if (readable_ && size.QuadPart > 0 && ReadAt(end.size - 1, &last, 1) == 1) {
+        end.lineFeed = last == '\n';
     }
     return end;
 }
@@ -80,6 +116,7 @@ bool AppendingFile::CutTo(std::uint64_t size) {
 }
 
 void AppendingFile::Close() {
+    Unlock(handle_, locked_);
     if (!CloseHandle(reinterpret_cast<HANDLE>(std::exchange(handle_, -1)))) {
         throw Failure(file_, "close");
     }

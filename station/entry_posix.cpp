@@ -7,16 +7,17 @@ namespace station {
 const char* const UtilityInvocation = "quillet-reading-utility";
 
 const char* const PortsHelp =
-    R"(Port COM<N> opens $XDG_CONFIG_HOME/quillet/ports/COM<N> (default
-~/.config/quillet/ports), else <dir>/quillet/ports/COM<N> for each directory
-of $XDG_CONFIG_DIRS (default /etc/xdg), else /dev/ttyS<N-1>.
+    R"(Port COM<N> opens the station's <dir>/quillet/ports/COM<N> for /etc/xdg and
+each directory of $XDG_CONFIG_DIRS, else the user's
+$XDG_CONFIG_HOME/quillet/ports/COM<N> (default ~/.config/quillet/ports), else
+/dev/ttyS<N-1>.
 )";
 
 const char* const SettingsHelp =
-    R"(The settings files, the user's first (for each key the first file that sets
-it wins): $XDG_CONFIG_HOME/quillet/settings (default
-~/.config/quillet/settings), then the station's, <dir>/quillet/settings for
-each directory of $XDG_CONFIG_DIRS (default /etc/xdg).
+    R"(The settings files, the station's first (for each key the first file that
+sets it wins): /etc/xdg/quillet/settings and <dir>/quillet/settings for each
+directory of $XDG_CONFIG_DIRS, then the user's $XDG_CONFIG_HOME/quillet/settings
+(default ~/.config/quillet/settings).
 )";
 
 const char* const OutputHelp = "Without a display the status text goes to standard output.\n";

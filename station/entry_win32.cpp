@@ -20,9 +20,9 @@ Device Manager lists it under "Ports (COM & LPT)".
 )text";
 
 const char* const SettingsHelp =
-    R"(The settings files, the user's first (for each key the first file that sets
-it wins): %APPDATA%\Quillet\settings.ini, then the station's,
-%ProgramData%\Quillet\settings.ini.
+    R"(The settings files, the station's first (for each key the first file that
+sets it wins): %ProgramData%\Quillet\settings.ini, then the user's,
+%APPDATA%\Quillet\settings.ini.
 )";
 
 const char* const OutputHelp =

@@ -55,7 +55,48 @@ std::string FromUtf16(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
+// %NAME% replaced by the variable's value where the platform's paths do so;
+// an unset one stays as written, and is a problem of the line.
+std::string Expanded(std::string_view text, std::vector<std::string>& unset) {
+    if (!SettingsExpandVariables) return std::string(text);
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t open = text.find('%', at);
+        const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+        if (close == std::string_view::npos) {
+            out.append(text.substr(at));
+            break;
+        }
+        out.append(text.substr(at, open - at));
+        const std::string name(text.substr(open + 1, close - open - 1));
+        const std::optional<std::string> value =
+            name.empty() ? std::nullopt : EnvironmentText(name);
+        if (!value && !name.empty()) unset.push_back(name);
+        out += value ? *value : std::string(text.substr(open, close - open + 1));
+        at = close + 1;
+    }
+    return out;
+}
+
+std::optional<JournalFiles> JournalFilesNamed(std::string_view value) {
+    if (SameKey(value, "one")) return JournalFiles::One;
+    if (SameKey(value, "monthly")) return JournalFiles::Monthly;
+    if (SameKey(value, "daily")) return JournalFiles::Daily;
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::filesystem::path DatedJournal(const std::filesystem::path& journal, JournalFiles files,
+                                   std::string_view date) {
+    if (files == JournalFiles::One) return journal;
+    const std::string_view dated = date.substr(0, files == JournalFiles::Monthly ? 7 : 10);
+    std::filesystem::path name = journal.filename().stem();
+    name += "-";
+    name += std::filesystem::path(std::u8string(dated.begin(), dated.end()));
+    name += journal.filename().extension();
+    return journal.parent_path() / name;
+}
 
 std::string SettingsText(std::string_view bytes) {
     if (bytes.starts_with("\xEF\xBB\xBF")) return std::string(bytes.substr(3));
@@ -85,13 +126,35 @@ void ReadSettings(std::string_view text, const std::filesystem::path& file, Sett
         }
         const std::string_view key = TrimSpace(line.substr(0, equals));
         const std::string_view value = TrimSpace(line.substr(equals + 1));
-        if (!SameKey(key, "journal")) {
-            settings.problems.push_back({file, number, "unknown key '" + std::string(key) + "'"});
+        const auto problem = [&](std::string what) {
+            settings.problems.push_back({file, number, std::move(what)});
+        };
+        // A later file's line for a key an earlier one set changes nothing:
+        // the station's file holds over the user's.
+        const auto taken = [&](const std::filesystem::path& by) {
+            if (by.empty()) return false;
+            problem("already set by " + PathText(by));
+            return true;
+        };
+        if (SameKey(key, "journal files")) {
+            const std::optional<JournalFiles> files = JournalFilesNamed(value);
+            if (!files) {
+                problem("journal files is one, monthly or daily");
+            } else if (!taken(settings.journalFilesSetBy)) {
+                settings.journalFiles = *files;
+                settings.journalFilesSetBy = file;
+            }
+        } else if (!SameKey(key, "journal")) {
+            problem("unknown key '" + std::string(key) + "'");
         } else if (value.empty()) {
-            settings.problems.push_back({file, number, "journal needs a file"});
-        } else if (!settings.journal) {
-            settings.journal = file.parent_path() / PathFromText(value);
+            problem("journal needs a file");
+        } else if (!taken(settings.journalSetBy)) {
+            std::vector<std::string> unset;
+            settings.journal = file.parent_path() / PathFromText(Expanded(value, unset));
             settings.journalSetBy = file;
+            for (const std::string& name : unset) {
+                problem("%" + name + "% is not set, so the journal's path keeps it as written");
+            }
         }
     }
 }

@@ -4,11 +4,14 @@
 // keys. The file may be UTF-8 with or without a byte order mark, UTF-16 of
 // either byte order with its mark (what Windows editors and PowerShell write),
 // or else text in the station's 8-bit code page. It is looked up in the
-// configuration directories, the user's own first (station/config_dirs.hpp);
-// for each key the first file that sets it wins. One key is known:
-// `journal = PATH`, the file each job appends its journal line to (a relative
-// PATH counts from the settings file's folder). Without a settings file, or
-// without that key, nothing is journalled.
+// configuration directories, the station's first (station/config_dirs.hpp);
+// for each key the first file that sets it wins, so a station's setting holds
+// whatever a user's file says. Keys:
+// - `journal = PATH`: the file each job appends its journal line to (a
+//   relative PATH counts from the settings file's folder; on Windows %NAME%
+//   names an environment variable). Without it nothing is journalled.
+// - `journal files = one|monthly|daily`: one file, or a new file each month
+//   or day, the date going into the file's name (one when unset).
 #pragma once
 
 #include <filesystem>
@@ -25,9 +28,13 @@ struct SettingsProblem {
     std::string what;  // "unknown key 'x'", "no '=' in the line", ...
 };
 
+enum class JournalFiles { One, Monthly, Daily };
+
 struct Settings {
     std::optional<std::filesystem::path> journal;
     std::filesystem::path journalSetBy;  // the settings file that named it
+    JournalFiles journalFiles = JournalFiles::One;
+    std::filesystem::path journalFilesSetBy;  // empty: not set
     std::vector<std::filesystem::path> files;  // the settings files found, in order
     std::vector<SettingsProblem> problems;     // lines that changed nothing
 };
@@ -38,6 +45,13 @@ std::string SettingsText(std::string_view bytes);
 
 // Reads one settings file's text (UTF-8) into `settings`; keys it already holds stay.
 void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings);
+
+// The journal file that an append on `date` (local time, "YYYY-MM-DD..."
+// will do) writes: the journal itself for one file; else with "-YYYY-MM" or
+// "-YYYY-MM-DD" before the last dot of its name, or at its end when there is
+// none.
+std::filesystem::path DatedJournal(const std::filesystem::path& journal, JournalFiles files,
+                                   std::string_view date);
 
 // The settings of this user on this station. Never throws: an unreadable file
 // is a problem of its own, and changes nothing.

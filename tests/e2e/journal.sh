@@ -8,6 +8,7 @@
 # usage: journal.sh UTILITY METER_SIM CASE
 source "$(dirname "$0")/../lib/job.sh"
 job_init "$1" "$2"
+journal_tool=$(dirname "$1")/quillet-journal
 case=$3
 require_commands 'Debian package jq' jq
 journal=$work/journal.jsonl reply='0\r+1.2345 kOhms\r'
@@ -40,9 +41,13 @@ job_with() {  # result, meter-sim options...: a job on COM5 with this meter, run
     if [[ -n $dosdevices ]]; then check_record "$result"; else check_job "$result"; fi
 }
 
-check_line() {  # outcome, attempts of the second query, the reply sent to each query
+check_line() {  # outcome, attempts of the second query, the reply sent to each query[, the
+    # line the file held before it, whose hash the line's prev holds]
     [[ $(wc -l <"$journal") == 1 ]] || failed "the journal does not hold one line"
-    jq -e . "$journal" >/dev/null || failed "the journal's line is not JSON"
+    local seq=1 prev=null
+    [[ -z ${4:-} ]] || seq=2 prev=\"$(printf '%s' "$4" | sha256sum | cut -c1-64)\"
+    jq -e ".seq == $seq and .prev == $prev and .locked == true" "$journal" >/dev/null ||
+        failed "the journal's line is not JSON leading a chain"
     [[ $(jq -r .outcome "$journal") == "$1" ]] || failed "outcome is not $1"
     [[ $(jq '.queries[1].attempts | length' "$journal") == "$2" ]] || failed "not $2 attempts"
     local q
@@ -68,14 +73,15 @@ off)
     diff "$work/before" <(listing) || failed "the settings locations changed"
     ;;
 reading | pieces)
-    # The user's file wins over the station's; the station's alone is read.
+    # The station's file wins over the user's; the user's alone is read.
     if [[ $case == reading ]]; then
-        settings "$user_settings" "$windows_journal"
-        settings "$station_settings" "$(win "$work/station.jsonl")"
-    else
         settings "$station_settings" "$windows_journal"
+        settings "$user_settings" "$(win "$work/user.jsonl")"
+    else
+        settings "$user_settings" "$windows_journal"
     fi
     pieces=() result=1234.5Ohms
+    umask 077
     [[ -n $dosdevices ]] || pieces=(--unsolicited 'stale\r')
     if [[ $case == pieces ]]; then
         # Also a result longer than the record's field: the line holds what the host got.
@@ -96,8 +102,27 @@ reading | pieces)
         and .queries[1].reply == $reply' "$journal" >/dev/null || failed "the line does not hold the job's facts"
     [[ $case == reading ]] || (($(jq '.queries[1].attempts[0].reads | length' "$journal") > 1)) ||
         failed "the reply did not come in pieces"
-    [[ ! -e $work/station.jsonl ]] || failed "the station's journal was written"
+    [[ ! -e $work/user.jsonl ]] || failed "the user's journal was written"
+    # Made under a umask that shuts out the group, the journal is still the group's.
+    [[ -n $dosdevices || $case == pieces || $(stat -c %a "$journal") == 664 ]] ||
+        failed "the new journal is not mode 0664"
     replayed $result
+    ;;
+monthly)
+    # The station's monthly journal: this month's file, named by the station's
+    # settings (on Windows through %ProgramData%, as Wine sets it).
+    if [[ -n $dosdevices ]]; then
+        settings "$station_settings" '%ProgramData%\Quillet\journal.jsonl'
+        journal=$station_settings/journal-$(date +%Y-%m).jsonl
+    else
+        settings "$station_settings" "$journal"
+        journal=$work/journal-$(date +%Y-%m).jsonl
+    fi
+    printf 'journal files = monthly\r\n' |
+        if [[ -n $dosdevices ]]; then iconv -f UTF-8 -t UTF-16LE; else cat; fi >>"$station_settings/$settings_file"
+    job_with 1234.5Ohms --reading "$reply"
+    check_line reading 1 "$reply"
+    [[ ! -e $work/journal.jsonl ]] || failed "the journal's own name was written"
     ;;
 silent)
     settings "$user_settings" "$windows_journal"
@@ -116,21 +141,29 @@ unwritable)
     job_with 1234.5Ohms --reading "$reply"
     ;;
 concurrent)
-    # Two jobs on two ports, ending together, 25 times: every line whole.
+    # As many jobs at once as ports, six, ending together, ten times, each line
+    # over 4 KiB (replies padded to the size of the port's buffer), while busy loops load every
+    # core: exactly one line a job, and the chain whole.
     settings "$user_settings" "$windows_journal"
-    start_meter a 5 "$ports" --reading "$reply"
-    start_meter b 6 "$ports" --reading "$reply"
-    for _ in $(seq 25); do
-        both=()
-        for port in 5 6; do
+    long="$(printf '%1000s')+1.2345 kOhms\\r"
+    for port in 5 6 7 8 9 10; do start_meter "m$port" $port "$ports" --reading "$long"; done
+    load=()
+    for _ in $(seq "$(nproc)"); do (while :; do :; done) & load+=($!); done
+    for _ in $(seq 10); do
+        all=()
+        for port in 5 6 7 8 9 10; do
             mkdir -p "$work/$port" && record '1000 Ohms' "COM$port" >"$work/$port/ExtCtrl.dat"
             (cd "$work/$port" && env -u DISPLAY "$utility" >/dev/null) &
-            both+=($!)
+            all+=($!)
         done
-        wait "${both[@]}"
+        wait "${all[@]}"
     done
-    [[ $(jq -c . "$journal" | grep -c '"outcome":"reading"') == 50 ]] ||
-        failed "not 50 whole lines with a reading"
+    kill "${load[@]}"
+    [[ $(wc -l <"$journal") == 60 ]] || failed "not 60 lines"
+    (($(head -c 5000 "$journal" | head -n 1 | wc -c) > 4096)) || failed "the lines are not over 4 KiB"
+    "$journal_tool" verify "$journal" || failed "the journal is not whole"
+    [[ $(jq -c 'select(.outcome == "reading" and .locked)' "$journal" | wc -l) == 60 ]] ||
+        failed "not 60 locked lines with a reading"
     ;;
 torn | size_limit)
     # A line cut short by a crash stays, and the next one starts a line of its
@@ -147,7 +180,7 @@ torn | size_limit)
     if [[ $case == torn ]]; then
         [[ $(head -n 1 "$journal") == "$old" ]] || failed "the torn line changed"
         tail -n +2 "$journal" >"$journal.new" && mv "$journal.new" "$journal"
-        check_line reading 1 "$reply"
+        check_line reading 1 "$reply" "$old"
     else
         new_job "$work/job2"
         through=(prlimit --fsize=$((${#old} + 100)))

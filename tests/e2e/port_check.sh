@@ -69,11 +69,11 @@ unconvertible)
     expect '^Conversion: +"12\.345\\r" into "1 V" fails: reply has no blank'
     expect '^Result: +the reply cannot be converted'
     ;;
-dangling_map)  # the user's entry points nowhere and hides the station's
-    start_meter meter 5 "$station_ports"
-    ln -s "$work/unplugged" "$ports/COM5"
+dangling_map)  # the station's entry points nowhere and holds over the user's
+    start_meter meter 5 "$ports"
+    ln -s "$work/unplugged" "$station_ports/COM5"
     run 4 COM5
-    expect "^Port: +COM5 -> $ports/COM5 \(your own port map\)$"
+    expect "^Port: +COM5 -> $station_ports/COM5 \(the station port map\)$"
     expect '^Device: +the map entry points nowhere'
     expect '^Result: +the port cannot be opened'
     expect_queries meter 0
@@ -109,12 +109,17 @@ no_permission)  # a device this user may not open
     ;;
 settings)  # UTF-16 settings: lines that change nothing shown with nothing hidden
     file=$XDG_CONFIG_HOME/quillet/settings journal="$work/a #1/journal.jsonl"
-    printf '# on\r\njour\xe2\x80\x8bnal = x\r\nno equals\r\nJournal = %s\r\n' "$journal" |
-        iconv -f UTF-8 -t UTF-16 >"$file"
+    printf '# on\r\njour\xe2\x80\x8bnal = x\r\nno equals\r\nJournal = %s\r\njournal files = monthly\r\n' \
+        "$journal" | iconv -f UTF-8 -t UTF-16 >"$file"
+    # The station's daily files hold over the user's monthly ones.
+    station=${XDG_CONFIG_DIRS%%:*}/quillet/settings
+    mkdir -p "${station%/*}" && echo 'journal files = daily' >"$station"
     run 4 COM200
     expect "^Settings: +$file line 2: unknown key 'jour\\\\u200Bnal' \\(changes nothing\\)$"
     expect "^Settings: +$file line 3: no '=' in the line"
-    expect "^Journal: +on: $journal \\(set by $file\\)$"
+    expect "^Settings: +$file line 5: already set by $station \\(changes nothing\\)$"
+    expect "^Journal: +on: ${journal%.jsonl}-$(date +%F).jsonl \\(set by $file\\)$"
+    expect "^ +a new file each day \\(set by $station\\)$"
     expect '^ +cannot be written: its folder does not exist$'
     expect '^Warning: +the journal.s path holds " #"'
     ;;

@@ -255,7 +255,7 @@ TEST(PortPath, MappingDirectoryFirstThenTheUsualDevice) {
     EXPECT_EQ(meter::PortPath(7), (ports.Root() / ".config/quillet/ports/COM7").string());
 }
 
-TEST(PortPath, StationMapAfterTheUsersOwnBeforeTheUsualDevice) {
+TEST(PortPath, StationMapBeforeTheUsersOwnBeforeTheUsualDevice) {
     namespace fs = std::filesystem;
     meter_test::PortNamespace ports;
     const auto link = [](const fs::path& dir, int port, const fs::path& target) {
@@ -275,16 +275,22 @@ TEST(PortPath, StationMapAfterTheUsersOwnBeforeTheUsualDevice) {
     EXPECT_EQ(meter::ResolvePort(5).path, "/dev/ttyS4");
     EXPECT_EQ(meter::ResolvePort(5).source, meter::PortSource::Default);
 
-    // The user's own entry wins over every station entry.
+    // A station's entry wins over the user's own; the user's maps the rest.
     ports.Map(3, "/dev/ttyACM0");
-    EXPECT_EQ(meter::ResolvePort(3).path, (ports.Dir() / "COM3").string());
-    EXPECT_EQ(meter::ResolvePort(3).source, meter::PortSource::UserMap);
+    ports.Map(5, "/dev/ttyACM0");
+    EXPECT_EQ(meter::ResolvePort(3).source, station);
+    EXPECT_EQ(meter::ResolvePort(5).source, meter::PortSource::UserMap);
 
     // Relative entries of the list are ignored.
     const meter_test::ScopedEnv relative("XDG_CONFIG_DIRS", "relative/dir");
     EXPECT_EQ(meter::ResolvePort(4).path, "/dev/ttyS3");
-    const meter_test::ScopedEnv none("XDG_CONFIG_DIRS", "");  // no list: the station's is /etc/xdg
-    EXPECT_EQ(station::ConfigDirectories().back().path, "/etc/xdg/quillet");
+    // /etc/xdg is read first whatever the list says, and only once.
+    for (const char* list : {"", "/etc/xdg", "relative/dir"}) {
+        const meter_test::ScopedEnv dirs("XDG_CONFIG_DIRS", list);
+        const auto found = station::ConfigDirectories();
+        ASSERT_EQ(found.size(), 2U) << list;
+        EXPECT_EQ(found.front().path, "/etc/xdg/quillet") << list;
+    }
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
 deb=$(ls "$out"/*.deb)
 contents=$(dpkg-deb -c "$deb")
 fail=0
-for name in quillet-reading-utility quillet-meter-sim quillet-host-sim quillet-port-check; do
+for name in quillet-reading-utility quillet-meter-sim quillet-host-sim quillet-port-check quillet-journal; do
     grep -q "/usr/bin/$name\$" <<<"$contents" || { echo "missing /usr/bin/$name"; fail=1; }
     grep -q "/usr/share/man/man1/$name.1.gz\$" <<<"$contents" || { echo "missing man page $name"; fail=1; }
 done
@@ -40,8 +40,8 @@ copyright=$out/root/usr/share/doc/quillet-reading-utility/copyright
 grep -q 'based in part on the work of the FLTK project' "$copyright" &&
     grep -q 'GCC RUNTIME LIBRARY EXCEPTION' "$copyright" || { echo "copyright: no FLTK or GCC notice"; fail=1; }
 declare -A own=([quillet-reading-utility]=ExtCtrl.dat [quillet-port-check]=settings
-                [quillet-meter-sim]=DIR/COM [quillet-host-sim]=PORTS/COM)
-for name in quillet-reading-utility quillet-meter-sim quillet-host-sim quillet-port-check; do
+                [quillet-meter-sim]=DIR/COM [quillet-host-sim]=PORTS/COM [quillet-journal]=replay)
+for name in quillet-reading-utility quillet-meter-sim quillet-host-sim quillet-port-check quillet-journal; do
     "$out/root/usr/bin/$name" --version | grep -q "^$name [0-9]" ||
         { echo "$name --version does not name it"; fail=1; }
     MANWIDTH=200 man -l "$out/root/usr/share/man/man1/$name.1.gz" >"$out/page" 2>/dev/null

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "station/config_dirs.hpp"
 #include "station/facts.hpp"
 
 using namespace station;
@@ -32,4 +33,58 @@ TEST(Settings, EveryEncodingAWindowsEditorWritesNamesTheJournal) {
         const std::string named = settings.journal ? PathText(settings.journal->filename()) : "";
         EXPECT_EQ(named, c.journal) << c.bytes;
     }
+}
+
+// The station's file is read first, and the first file to set a key holds it:
+// a user's later line changes nothing and says so.
+TEST(Settings, TheStationsFileHoldsEveryKeyItSets) {
+    Settings settings;
+    ReadSettings("journal = j.jsonl\njournal files = Monthly\n", "/station/settings", settings);
+    ReadSettings("journal = u.jsonl\njournal files = daily\njournal files = weekly\n",
+                 "/user/settings", settings);
+    EXPECT_EQ(settings.journal, std::filesystem::path("/station/j.jsonl"));
+    EXPECT_EQ(settings.journalFiles, JournalFiles::Monthly);
+    std::vector<std::string> problems;
+    for (const auto& p : settings.problems) problems.push_back(std::to_string(p.line) + " " + p.what);
+    EXPECT_EQ(problems, (std::vector<std::string>{"1 already set by /station/settings",
+                                                  "2 already set by /station/settings",
+                                                  "3 journal files is one, monthly or daily"}));
+}
+
+// A monthly or daily journal's date goes before the last dot of its name.
+TEST(Settings, DatedJournalNamesTheMonthOrTheDay) {
+    const struct {
+        const char* journal;
+        JournalFiles files;
+        const char* file;
+    } cases[] = {
+        {"/j/journal.jsonl", JournalFiles::One, "/j/journal.jsonl"},
+        {"/j/journal.jsonl", JournalFiles::Monthly, "/j/journal-2026-12.jsonl"},
+        {"/j/journal.jsonl", JournalFiles::Daily, "/j/journal-2026-12-31.jsonl"},
+        {"/j/a.b.jsonl", JournalFiles::Monthly, "/j/a.b-2026-12.jsonl"},
+        {"/j/journal", JournalFiles::Monthly, "/j/journal-2026-12"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DatedJournal(c.journal, c.files, "2026-12-31T23:59:59.999+01:00"),
+                  std::filesystem::path(c.file));
+    }
+}
+
+// On Windows %NAME% in the journal's path is the variable's value; an unset
+// one stays as written and is a problem. Elsewhere a % is part of the path.
+TEST(Settings, JournalPathExpandsVariablesOnWindowsOnly) {
+#ifdef _WIN32
+    _putenv_s("QUILLET_TEST_DIR", "D:\\lab");
+    const std::string expanded = "D:\\lab\\j.jsonl";
+#else
+    const std::string expanded = "%QUILLET_TEST_DIR%\\j.jsonl";
+#endif
+    Settings settings;
+    ReadSettings("journal = %QUILLET_TEST_DIR%\\j.jsonl\n", "", settings);
+    EXPECT_EQ(PathText(*settings.journal), expanded);
+    EXPECT_TRUE(settings.problems.empty());
+    Settings unset;
+    ReadSettings("journal = %QUILLET_UNSET%\\j.jsonl\n", "", unset);
+    EXPECT_EQ(PathText(*unset.journal), "%QUILLET_UNSET%\\j.jsonl");
+    EXPECT_EQ(unset.problems.size(), SettingsExpandVariables ? 1U : 0U);
 }

@@ -21,5 +21,9 @@ add_test(NAME ui.win32_window_under_xvfb
                  ${CMAKE_CURRENT_SOURCE_DIR}/check-window-wine.sh
                  ${CMAKE_CURRENT_BINARY_DIR}/window-prefix $<TARGET_FILE:window_probe>
                  $<TARGET_FILE:window_examine> 3 wine $<TARGET_FILE:window_probe> 30)
-set_tests_properties(ui.win32_resources ui.win32_port_check_version ui.win32_window_under_xvfb PROPERTIES
+add_test(NAME ui.win32_journal_tool_version
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/check-resources.sh $<TARGET_FILE:journal-tool> tool
+                 ${PROJECT_VERSION})
+set_tests_properties(ui.win32_resources ui.win32_port_check_version ui.win32_journal_tool_version
+                     ui.win32_window_under_xvfb PROPERTIES
                      SKIP_RETURN_CODE 77 TIMEOUT 90)

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The MSI in a fresh Wine prefix: silent install (its entry named by the
-# product code that README.txt and the station page give, with the contact,
-# the comment and no Repair); a job of the installed utility journalled by
-# %ProgramData%\Quillet\settings.ini; the port check by name; an upgrade to
-# 1.0.1 (one entry, its files); the older one refused with 1603, and removal
-# by its product code with 1605;
-# silent removal by product code with a log (no program file or PATH entry
-# left); settings and journal unchanged.
+# product code that README.txt, the station page and the changelog give, with
+# the contact, the comment and no Repair); a job of the installed utility
+# journalled by %ProgramData%\Quillet\settings.ini; the port check and the
+# journal tool by name; an upgrade to 1.0.1 (one entry, its files); the older
+# one refused with 1603, and removal by its product code with 1605; silent
+# removal by product code with a log (no program file or PATH entry left);
+# settings and journal unchanged.
 # usage: msi_wine.sh CPACK_CONFIG METER_SIM
 here=$(dirname "$(realpath "$0")")
 source "$here/../lib/job.sh"
@@ -45,6 +45,7 @@ run_utility 30
 check_record 1234.5Ohms
 cp "$station/journal.jsonl" "$out/"  # the job's journal line
 wine cmd /c 'quillet-port-check COM5' >"$work/check" 2>&1 </dev/null || failed "port check: $(<"$work/check")"
+wine cmd /c 'quillet-journal --version' >"$work/check" 2>&1 </dev/null || failed "journal tool: $(<"$work/check")"
 
 entries() {  # DisplayVersion of each installed entry of ours
     wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s </dev/null | tr -d '\r' |

@@ -4,7 +4,7 @@
 # server on 127.0.0.1 (tsa.py, its TSA certificate from a test CA):
 # osslsigncode verifies the signed programs and MSI, and the time stamp where
 # one was asked for; the unsigned have none, and are the signed programs
-# without it; the .zip holds the two programs and three CR LF texts, the
+# without it; the .zip holds the three programs and three CR LF texts, the
 # station page without links or Markdown.
 # usage: signing.sh CPACK_CONFIG
 source "$(dirname "$0")/../lib/job.sh"
@@ -35,7 +35,7 @@ export QUILLET_SIGN_CERT=$out/code.pem QUILLET_SIGN_KEY=$out/code.key
 cpack --config "$config" -B signed >/dev/null
 QUILLET_SIGN_TIMESTAMP=http://127.0.0.1:$port cpack --config "$config" -B stamped >/dev/null
 for kind in plain signed stamped; do unzip -q $kind/*.zip -d $kind/zip; done
-files='Quillet Reading Utility.exe/README.txt/quillet-port-check.exe/third-party-notices.txt/windows-station.txt/'
+files='Quillet Reading Utility.exe/README.txt/quillet-journal.exe/quillet-port-check.exe/third-party-notices.txt/windows-station.txt/'
 [[ $(LC_ALL=C ls plain/zip | tr '\n' /) == "$files" ]] || failed "the .zip holds: $(ls plain/zip)"
 ! grep -v $'\r$' plain/zip/*.txt || failed "texts with lines without CR LF"
 ! grep -E '\]\(|\.md\b|`|\*\*|^#' plain/zip/windows-station.txt || failed "the station page has links or Markdown"

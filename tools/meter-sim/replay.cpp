@@ -5,13 +5,13 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "tools/meter-sim/json.hpp"
+#include "tools/common/json.hpp"
 
 namespace meter_sim {
 
 namespace {
 
-using json::Value;
+using tools::json::Value;
 
 // A value of the entry with the path that names it in errors, such as
 // queries[1].attempts[0].reads[0].bytes.
@@ -67,7 +67,7 @@ struct Node {
 }  // namespace
 
 ReplayedAnswers ParseReplay(std::string_view line) {
-    const Value entry = json::Parse(line);
+    const Value entry = tools::json::Parse(line);
     if (entry.kind != Value::Kind::Object) throw std::runtime_error("not a JSON object");
     ReplayedAnswers answers;
     for (const Node& query : Node{entry, ""}["queries"].Objects()) {

@@ -1,8 +1,10 @@
 // quillet-port-check: queries a meter exactly as the utility does and reports
 // every step, so that a technician can see why a job ends with "Settling...".
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -234,10 +236,21 @@ void ReportSettings() {
                                                : "off (no settings file names one)");
         return;
     }
-    const std::string journal = station::PathText(*settings.journal);
+    // The file today's job appends to: a monthly or daily journal names its date.
+    const std::filesystem::path today = station::DatedJournal(
+        *settings.journal, settings.journalFiles,
+        station::LocalTimestamp(std::chrono::system_clock::now()));
+    const std::string journal = station::PathText(today);
     Line("Journal", "on: " + tools::Printable(journal) + " (set by " +
                         tools::Printable(station::PathText(settings.journalSetBy)) + ")");
-    const std::optional<std::string> problem = station::AppendProblem(*settings.journal);
+    if (settings.journalFiles != station::JournalFiles::One) {
+        Line("", std::string(settings.journalFiles == station::JournalFiles::Monthly
+                                 ? "a new file each month"
+                                 : "a new file each day") +
+                     " (set by " +
+                     tools::Printable(station::PathText(settings.journalFilesSetBy)) + ")");
+    }
+    const std::optional<std::string> problem = station::AppendProblem(today);
     Line("", problem ? "cannot be written: " + *problem : "can be written");
     if (journal.find(" #") != std::string::npos) {
         Line("Warning", "the journal's path holds \" #\": only a line that begins with # is a "

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace meter_sim::json {
+namespace tools::json {
 
 // The deepest nesting of arrays and objects read; a journal line needs 7.
 inline constexpr int MaxDepth = 64;
@@ -30,4 +30,4 @@ struct Value {
 // surrogate, a number beyond a double, nesting deeper than MaxDepth.
 Value Parse(std::string_view text);
 
-}  // namespace meter_sim::json
+}  // namespace tools::json

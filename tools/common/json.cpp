@@ -1,4 +1,4 @@
-#include "tools/meter-sim/json.hpp"
+#include "tools/common/json.hpp"
 
 #include <charconv>
 #include <stdexcept>
@@ -6,7 +6,7 @@
 
 #include "station/utf8.hpp"
 
-namespace meter_sim::json {
+namespace tools::json {
 
 namespace {
 
@@ -188,4 +188,4 @@ Value Parse(std::string_view text) {
     return Reader(text).Document();
 }
 
-}  // namespace meter_sim::json
+}  // namespace tools::json
