@@ -14,7 +14,7 @@ extern const char* const UtilityInvocation;
 extern const char* const PortsHelp;
 extern const char* const SettingsHelp;
 extern const char* const OutputHelp;
-// The help options as --help lists them: "-h, --help", on Windows "/?, --help".
+// The help options as --help lists them: "-h, --help", on Windows "--help, /?".
 extern const char* const HelpOptions;
 
 // A command-line argument that asks for the help: -h, -help, -? or --help; on

@@ -32,7 +32,7 @@ from, which does not wait for it (start /wait "" "Quillet Reading Utility.exe"
 waits).
 )";
 
-const char* const HelpOptions = "/?, --help";
+const char* const HelpOptions = "--help, /?";
 
 // Windows programs take their options in any case and with a slash as well.
 bool IsHelpOption(std::string_view argument) {

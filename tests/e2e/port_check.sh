@@ -79,9 +79,9 @@ dangling_map)  # the station's entry points nowhere and holds over the user's
     expect_queries meter 0
     ;;
 no_device)  # no entry anywhere: the usual device, which this number has not
-    run 4 COM200
-    expect '^Port: +COM200 -> /dev/ttyS199 \(no map entry'
-    expect '^Device: +missing: .*map COM200 in'
+    run 4 COM98
+    expect '^Port: +COM98 -> /dev/ttyS97 \(no map entry'
+    expect '^Device: +missing: .*map COM98 in'
     ;;
 held_elsewhere)  # another program has the port's lock
     start_meter meter 5 "$ports"
@@ -114,7 +114,7 @@ settings)  # UTF-16 settings: lines that change nothing shown with nothing hidde
     # The station's daily files hold over the user's monthly ones.
     station=${XDG_CONFIG_DIRS%%:*}/quillet/settings
     mkdir -p "${station%/*}" && echo 'journal files = daily' >"$station"
-    run 4 COM200
+    run 4 COM98
     expect "^Settings: +$file line 2: unknown key 'jour\\\\u200Bnal' \\(changes nothing\\)$"
     expect "^Settings: +$file line 3: no '=' in the line"
     expect "^Settings: +$file line 5: already set by $station \\(changes nothing\\)$"

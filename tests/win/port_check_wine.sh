@@ -42,7 +42,7 @@ expect '^Device: +no such port on this computer'
 expect '^Result: +the port cannot be opened'
 
 run 2
-run 2 COM256
+run 2 COM100
 run 0 --version
 expect '^quillet-port-check [0-9]+\.[0-9]+\.[0-9]+$'
 for help in '/?' /H -Help; do

@@ -129,7 +129,7 @@ Options ParseCommandLine(int argc, char** argv) {
             UsageError("only one port, not also '" + argument + "'");
         } else {
             const std::optional<int> port = ParsePort(argument);
-            if (!port) UsageError("'" + argument + "' is not a port from COM1 to COM255");
+            if (!port) UsageError("'" + argument + "' is not a port from COM1 to COM99");
             options.port = *port;
             havePort = true;
         }
