@@ -11,12 +11,12 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
-#include <utility>
 #include <vector>
 
 #include "app/journal.hpp"
 #include "app/record.hpp"
 #include "app/step.hpp"
+#include "app/system_log.hpp"
 #include "meter/clock.hpp"
 #include "meter/recording_serial.hpp"
 #include "reading/convert.hpp"
@@ -40,12 +40,8 @@ std::int16_t PortNumber(std::string_view portName) {
 
 namespace {
 
-// What the journal keeps of a job while it runs.
+// What the journal and the system log keep of a job while it runs.
 struct Evidence {
-    explicit Evidence(const station::Settings& settings)
-        : journal(*settings.journal), files(settings.journalFiles) {}
-    std::filesystem::path journal;
-    station::JournalFiles files;
     std::chrono::system_clock::time_point start = std::chrono::system_clock::now();
     double started = meter::SteadyClock().Now();
     std::shared_ptr<meter::SerialLog> serial = std::make_shared<meter::SerialLog>();
@@ -88,13 +84,14 @@ void Main() {
     // an error, which the job reports, instead of killing the job.
     station::FileSizeLimitFailsWrites();
 
-    // With a journal named in the station's settings, SerCom is a recorder
-    // around the platform's serial control: every byte written and read, with
-    // its time, goes into the evidence.
+    // With a journal named in the settings, or the system log on, SerCom is a
+    // recorder around the platform's serial control: every byte written and
+    // read, with its time, and the device it went through go into the evidence.
+    station::Settings settings;
     std::optional<Evidence> evidence;
     Step([&] {
-        const station::Settings settings = station::LoadSettings();
-        if (settings.journal) evidence.emplace(settings);
+        settings = station::LoadSettings();
+        if (settings.journal || settings.systemLog) evidence.emplace();
     });
     if (evidence) {
         ui::SetFormFactory([serial = evidence->serial] {
@@ -128,14 +125,20 @@ void Main() {
 
     std::optional<std::string> notWritten = "the write-back did not run";
     Step([&] { notWritten = WriteResultBack(resultText); });
-    if (evidence) {
+    // The journal's line, then the system log's entry with that line's seq and
+    // hash: each after the record, and neither able to change the job.
+    std::optional<JournalEntry> facts;
+    if (evidence) Step([&] { facts = Facts(*evidence, resultText, notWritten); });
+    std::optional<JournalAppended> line;
+    if (facts && settings.journal) {
         Step([&] {
             // A monthly or daily journal's file is that of the append's date.
             const std::string now = station::LocalTimestamp(std::chrono::system_clock::now());
-            AppendJournal(station::DatedJournal(evidence->journal, evidence->files, now),
-                          Facts(*evidence, resultText, notWritten));
+            line = AppendJournal(station::DatedJournal(*settings.journal, settings.journalFiles, now),
+                                 *facts);
         });
     }
+    if (facts && settings.systemLog) SendToSystemLog(*facts, line);
 
     // Ending the process closes what is open and takes the window with it. A
     // result that did not reach the record ends with status 1: the record still

@@ -110,7 +110,8 @@ std::string SettingsText(std::string_view bytes) {
     return std::string(bytes);
 }
 
-void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings) {
+void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings,
+                  bool userFile) {
     int number = 0;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -136,7 +137,19 @@ void ReadSettings(std::string_view text, const std::filesystem::path& file, Sett
             problem("already set by " + PathText(by));
             return true;
         };
-        if (SameKey(key, "journal files")) {
+        if (SameKey(key, "system log")) {
+            // From the station's file only: a user's line would let one
+            // account keep its jobs out of the lab's central log.
+            const bool on = SameKey(value, "on");
+            if (userFile) {
+                problem("only the station's file sets this");
+            } else if (!on && !SameKey(value, "off")) {
+                problem("system log is on or off, not '" + std::string(value) + "'");
+            } else if (!taken(settings.systemLogSetBy)) {
+                settings.systemLog = on;
+                settings.systemLogSetBy = file;
+            }
+        } else if (SameKey(key, "journal files")) {
             const std::optional<JournalFiles> files = JournalFilesNamed(value);
             if (!files) {
                 problem("journal files is one, monthly or daily");
@@ -173,7 +186,7 @@ Settings LoadSettings() {
                 continue;
             }
             settings.files.push_back(file);
-            ReadSettings(SettingsText(bytes), file, settings);
+            ReadSettings(SettingsText(bytes), file, settings, dir.user);
         }
     } catch (const std::exception& error) {
         settings.problems.push_back({{}, 0, error.what()});

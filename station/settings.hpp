@@ -12,6 +12,9 @@
 //   names an environment variable). Without it nothing is journalled.
 // - `journal files = one|monthly|daily`: one file, or a new file each month
 //   or day, the date going into the file's name (one when unset).
+// - `system log = on|off`: whether each job also leaves an entry in the
+//   station's system log (station/system_log.hpp); off unless set. Only the
+//   station's file sets it: the lab's central copy is not the user's to switch.
 #pragma once
 
 #include <filesystem>
@@ -35,6 +38,8 @@ struct Settings {
     std::filesystem::path journalSetBy;  // the settings file that named it
     JournalFiles journalFiles = JournalFiles::One;
     std::filesystem::path journalFilesSetBy;  // empty: not set
+    bool systemLog = false;
+    std::filesystem::path systemLogSetBy;  // the station's file that set it, on or off
     std::vector<std::filesystem::path> files;  // the settings files found, in order
     std::vector<SettingsProblem> problems;     // lines that changed nothing
 };
@@ -43,8 +48,10 @@ struct Settings {
 // is in.
 std::string SettingsText(std::string_view bytes);
 
-// Reads one settings file's text (UTF-8) into `settings`; keys it already holds stay.
-void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings);
+// Reads one settings file's text (UTF-8) into `settings`; keys it already
+// holds stay. `userFile`: the file is the user's own, not the station's.
+void ReadSettings(std::string_view text, const std::filesystem::path& file, Settings& settings,
+                  bool userFile = false);
 
 // The journal file that an append on `date` (local time, "YYYY-MM-DD..."
 // will do) writes: the journal itself for one file; else with "-YYYY-MM" or

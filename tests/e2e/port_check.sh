@@ -33,6 +33,7 @@ reading)  # through the station map; stale bytes are shown and discarded
     expect '^Conversion: .* into "1000 Ohms" gives "1234\.5Ohms"$'
     expect '^Result: +a reading$'
     expect '^Journal: +off \(no settings file\)$'
+    expect '^System log: +off \(no station.s settings file sets it\)$'
     ! grep -q '^Warning' "$job.out" || failed "a warning for Ohms into Ohms"
     expect_queries meter 2
     ;;

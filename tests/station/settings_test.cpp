@@ -35,6 +35,32 @@ TEST(Settings, EveryEncodingAWindowsEditorWritesNamesTheJournal) {
     }
 }
 
+// `system log` is the station's alone: a user's line, a value other than on or
+// off, and a later file's line are problems that change nothing.
+TEST(Settings, OnlyTheStationsFileSetsTheSystemLog) {
+    const struct {
+        std::string user, station1, station2;
+        bool on;
+        std::string setBy, problem;
+    } cases[] = {
+        {"", "System Log = On\n", "system log = off\n", true, "/s1/settings",
+         "already set by /s1/settings"},
+        {"system log = on\n", "", "", false, "", "only the station's file sets this"},
+        {"", "system log = yes\n", "system log = on\n", true, "/s2/settings",
+         "system log is on or off, not 'yes'"},
+    };
+    for (const auto& c : cases) {
+        Settings settings;
+        ReadSettings(c.user, "/u/settings", settings, true);
+        ReadSettings(c.station1, "/s1/settings", settings);
+        ReadSettings(c.station2, "/s2/settings", settings);
+        EXPECT_EQ(settings.systemLog, c.on) << c.problem;
+        EXPECT_EQ(settings.systemLogSetBy, c.setBy);
+        ASSERT_EQ(settings.problems.size(), 1U);
+        EXPECT_EQ(settings.problems[0].what, c.problem);
+    }
+}
+
 // The station's file is read first, and the first file to set a key holds it:
 // a user's later line changes nothing and says so.
 TEST(Settings, TheStationsFileHoldsEveryKeyItSets) {

@@ -2,10 +2,11 @@
 # The MSI in a fresh Wine prefix: silent install (its entry named by the
 # product code that README.txt, the station page and the changelog give, with
 # the contact, the comment and no Repair); a job of the installed utility
-# journalled by %ProgramData%\Quillet\settings.ini; the port check and the
-# journal tool by name; an upgrade to 1.0.1 (one entry, its files); the older
-# one refused with 1603, and removal by its product code with 1605; silent
-# removal by product code with a log (no program file or PATH entry left);
+# journalled by %ProgramData%\Quillet\settings.ini; the event source
+# registered and the port check, by name, finding it; the journal tool by
+# name; an upgrade to 1.0.1 (one entry, its files); the older one refused with
+# 1603, and removal by its product code with 1605; silent removal by product
+# code with a log (no program file, PATH entry or event source left);
 # settings and journal unchanged.
 # usage: msi_wine.sh CPACK_CONFIG METER_SIM
 here=$(dirname "$(realpath "$0")")
@@ -21,7 +22,7 @@ old=$(ls "$out"/old/*.msi) new=$out/new/quillet-reading-utility-1.0.1-x64.msi
 code() { msiinfo export "$1" Property | tr -d '\r' | awk '$1 == "ProductCode" {print $2}'; }
 "$here/wine_prefix.sh" setup "$WINEPREFIX" >/dev/null
 installed=$WINEPREFIX/drive_c/Program\ Files/Quillet station=$WINEPREFIX/drive_c/ProgramData/Quillet
-mkdir -p "$station" && printf 'journal = journal.jsonl\r\n' | tee "$out/settings.ini" >"$station/settings.ini"
+mkdir -p "$station" && printf 'journal = journal.jsonl\r\nsystem log = on\r\n' | tee "$out/settings.ini" >"$station/settings.ini"
 msi() { wine msiexec "$1" "$(winepath -w "$2")" /qn >/dev/null 2>&1 </dev/null; }
 msi /i "$old"
 job_init "$installed/Quillet Reading Utility.exe" "$2"
@@ -45,6 +46,14 @@ run_utility 30
 check_record 1234.5Ohms
 cp "$station/journal.jsonl" "$out/"  # the job's journal line
 wine cmd /c 'quillet-port-check COM5' >"$work/check" 2>&1 </dev/null || failed "port check: $(<"$work/check")"
+grep -q '^System log: *on (set by C:\\ProgramData\\Quillet\\settings.ini)' <(tr -d '\r' <"$work/check") ||
+    failed "the port check does not find the event source: $(<"$work/check")"
+source_key() {  # the event source's values as reg shows them
+    wine reg query 'HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Quillet Reading Utility' \
+        </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ \{4\}//p'
+}
+[[ $(source_key) == $'EventMessageFile    REG_EXPAND_SZ    %SystemRoot%\\System32\\EventCreate.exe\nTypesSupported    REG_DWORD    0x7' ]] ||
+    failed "the event source's values: $(source_key)"
 wine cmd /c 'quillet-journal --version' >"$work/check" 2>&1 </dev/null || failed "journal tool: $(<"$work/check")"
 
 entries() {  # DisplayVersion of each installed entry of ours
@@ -65,7 +74,8 @@ status=$(wine msiexec /x "$(code "$old")" /qn >/dev/null 2>&1 </dev/null; echo $
 wine msiexec /x "$(code "$new")" /qn /l*v "$(winepath -w "$out/remove.log")" >/dev/null 2>&1 </dev/null ||
     failed "the removal by product code failed"
 [[ -s $out/remove.log ]] || failed "no removal log"
-[[ ! -e $installed && -z $(entries) ]] || failed "left after removal: $(ls "$installed") $(entries)"
+[[ ! -e $installed && -z $(entries) && -z $(source_key) ]] ||
+    failed "left after removal: $(ls "$installed") $(entries) $(source_key)"
 ! grep -qi quillet <(wine cmd /c 'echo %PATH%' </dev/null) || failed "still on the PATH"
 cmp -s "$out/settings.ini" "$station/settings.ini" && cmp -s "$out/journal.jsonl" "$station/journal.jsonl" ||
     failed "the settings or the journal changed"

@@ -21,6 +21,7 @@
 #include "station/entry.hpp"
 #include "station/facts.hpp"
 #include "station/settings.hpp"
+#include "station/system_log.hpp"
 #include "tools/common/escape.hpp"
 #include "tools/port-check/probe.hpp"
 
@@ -48,8 +49,9 @@ program holds it, both "QM" queries with their raw replies (control
 characters shown as \r, \n, \t, \xHH), the time to the first byte and to the
 CR, the number of attempts, and the conversion of the second reply. First it
 reports what the utility's settings change: whether the journal is on, which
-file set it, whether it can be written, and every settings line that changes
-nothing.
+file set it, whether it can be written, every settings line that changes
+nothing, and whether each job leaves an entry in the station's system log,
+which file set that, and whether this station has a system log to take it.
 
   --unit TEXT   the job's target text naming the wanted unit, as the host
                 writes it (for example "10.000 mV"); at most 20 characters,
@@ -258,11 +260,28 @@ void ReportSettings() {
     }
 }
 
+// Whether each job leaves an entry in the station's system log, which file
+// said so, and whether this station has a system log to take it.
+void ReportSystemLog() {
+    const station::Settings settings = station::LoadSettings();
+    const std::string setBy =
+        settings.systemLogSetBy.empty()
+            ? std::string()
+            : " (set by " + tools::Printable(station::PathText(settings.systemLogSetBy)) + ")";
+    if (!settings.systemLog) {
+        Line("System log", setBy.empty() ? "off (no station's settings file sets it)" : "off" + setBy);
+        return;
+    }
+    const std::optional<std::string> missing = station::SystemLogMissing();
+    Line("System log", (missing ? "on, but " + *missing : "on") + setBy);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const Options options = ParseCommandLine(argc, argv);
     ReportSettings();
+    ReportSystemLog();
 
     const port_check::Probe probe = port_check::ProbePort(options.port);
     for (const auto& line : probe.lines) Line(line.label, line.text);
