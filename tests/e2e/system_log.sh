@@ -58,7 +58,7 @@ line_fields() {  # a jq test: the entry's journal fields are the journal's last 
           and .QUILLET_LINE_SHA256 == \"$(printf '%s' "$line" | sha256sum | cut -c 1-64)\""
 }
 port_check_says() {  # a line of the port check's report (a grep pattern)
-    "$port_check" COM200 >"$work/check.out" 2>&1 || true
+    "$port_check" COM98 >"$work/check.out" 2>&1 || true
     grep -qE -- "$1" "$work/check.out" || { failed "the port check does not say: $1"; cat "$work/check.out"; }
 }
 

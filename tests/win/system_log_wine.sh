@@ -45,7 +45,7 @@ job_exit=1 && run_utility 40
 check_event 1 3 err 'result not written: Z:'
 
 check_port_check() {  # what the port check says of the system log (a grep pattern)
-    wine "$port_check" COM200 >"$work/check" 2>/dev/null </dev/null || true
+    wine "$port_check" COM98 >"$work/check" 2>/dev/null </dev/null || true
     grep -q "^System log: *$1" <(tr -d '\r' <"$work/check") || failed "the port check: $(<"$work/check")"
 }
 check_port_check 'on, but the event source is not registered on this station'
