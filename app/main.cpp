@@ -1,8 +1,9 @@
 // Quillet Reading Utility: started by the host calibration program with a job
 // in ExtCtrl.dat; reads the meter, writes the result back and ends. The only
-// command lines it answers are a lone --help (on Windows also /?) or
-// --version, which print and end before the exchange file or any port is
-// touched; any other command line is ignored.
+// command lines it answers are a lone help option (-h, --help and their
+// kin, station::IsHelpOption) or --version, which print and end before the
+// exchange file or any port is touched; any other command line is ignored,
+// because the host may pass arguments that the utility never read.
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -24,9 +25,7 @@ that port for a reading with "QM" twice, converts the second reply into the
 target's unit, writes the result text back into the record and exits.
 
 A failed reading leaves the result empty and shows "Settling...";
-quillet-port-check COM<N> shows why a port gives no reading. The exit status
-is 0 when the result was written into the record, 1 when it was not (the
-reason then goes to standard error, and the record stays as it was).
+quillet-port-check COM<N> shows why a port gives no reading.
 
 )";
     text += station::PortsHelp;
@@ -43,7 +42,16 @@ Without it nothing is journalled.
     text += "  " + helpOptions + std::string(12 - helpOptions.size(), ' ') +
             "show this text and exit\n"
             "  --version   show the version and exit\n"
-            "Any other command line is ignored.\n";
+            "Any other command line is ignored.\n"
+            R"(
+Exit status:
+  0  the result was written into the record (an empty result: no reading)
+  1  the result was not written: the record is as it was, and the reason
+     went to standard error
+A job that was killed or crashed has no exit status of its own (a shell
+shows 128 plus the signal's number); take its result as not written. A job
+ended by SIGTERM leaves the record as it was or wholly written, never half.
+)";
     return text;
 }
 

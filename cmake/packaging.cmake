@@ -2,8 +2,9 @@
 # is there; the configure step says what is left out.
 
 # A man page for each program, made from its --help text at build time, with
-# what the program does in its NAME line, and the files of a station and the
-# other programs and pages (packaging/man/station.h2m).
+# what the program does in its NAME line, and its own files and the other
+# programs and pages (packaging/man/<program>.h2m). The paragraph of --help
+# that starts with "Exit status:" becomes the page's EXIT STATUS section.
 set(man_name_quillet-reading-utility
     "take one meter reading for the job the host calibration program left in ExtCtrl.dat")
 set(man_name_port-check "query a meter step by step as the reading utility does, and say why it fails")
@@ -14,18 +15,20 @@ find_program(HELP2MAN help2man)
 if(HELP2MAN)
   set(man_dir ${PROJECT_BINARY_DIR}/man)
   set(man_pages)
-  set(man_include ${PROJECT_SOURCE_DIR}/packaging/man/station.h2m)
   foreach(target quillet-reading-utility meter-sim host-sim port-check journal-tool)
       get_target_property(name ${target} OUTPUT_NAME)
       if(NOT name)
           set(name ${target})
       endif()
+      set(man_include ${PROJECT_SOURCE_DIR}/packaging/man/${name}.h2m)
       add_custom_command(
           OUTPUT ${man_dir}/${name}.1.gz
           COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
           COMMAND ${HELP2MAN} --no-info --version-string=${PROJECT_VERSION} --section=1
                   --name=${man_name_${target}} --include=${man_include}
                   --output=${man_dir}/${name}.1 $<TARGET_FILE:${target}>
+          COMMAND sed -i -e [[s/^\.SS "Exit status:"$/.SH "EXIT STATUS"/]]
+                  -e [[s/^Exit status: */.SH "EXIT STATUS"\n/]] ${man_dir}/${name}.1
           COMMAND gzip -9nf ${man_dir}/${name}.1
           DEPENDS ${target} ${man_include}
           VERBATIM)
@@ -70,6 +73,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The postinst makes the journal folder /var/log/quillet.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SET_DESTDIR OFF)

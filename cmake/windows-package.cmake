@@ -1,13 +1,23 @@
 # Run by CPack (CPACK_PRE_BUILD_SCRIPTS) once the Windows files are staged and
 # stripped, before the .zip is made of them: signs the programs when a
-# certificate and key are given, then makes the MSI of the same files next to
-# the .zip and signs it. CPACK_PACKAGE_VERSION is the MSI's ProductVersion.
+# certificate and key are given (with a time stamp when a time-stamp server
+# is given), then makes the MSI of the same files next to the .zip and signs
+# it. CPACK_PACKAGE_VERSION is the MSI's ProductVersion.
 
 set(cert "${CPACK_QUILLET_SIGN_CERT}")
 set(key "${CPACK_QUILLET_SIGN_KEY}")
 if(NOT cert AND NOT key)
   set(cert "$ENV{QUILLET_SIGN_CERT}")
   set(key "$ENV{QUILLET_SIGN_KEY}")
+endif()
+set(timestamp "${CPACK_QUILLET_SIGN_TIMESTAMP}")
+if(NOT timestamp)
+  set(timestamp "$ENV{QUILLET_SIGN_TIMESTAMP}")
+endif()
+# An RFC 3161 time stamp keeps the signature valid after the certificate expires.
+set(timestamp_options)
+if(timestamp)
+  set(timestamp_options -ts ${timestamp})
 endif()
 if(cert OR key)
   if(NOT cert OR NOT key)
@@ -25,7 +35,7 @@ function(sign file)
     return()
   endif()
   execute_process(COMMAND ${osslsigncode} sign -certs ${cert} -key ${key} -h sha256
-                          -n "Quillet Reading Utility" -in ${file} -out ${file}.signed
+                          -n "Quillet Reading Utility" ${timestamp_options} -in ${file} -out ${file}.signed
                   RESULT_VARIABLE failed OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(failed)
     message(FATAL_ERROR "osslsigncode could not sign ${file}:\n${output}")

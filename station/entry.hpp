@@ -14,9 +14,11 @@ extern const char* const UtilityInvocation;
 extern const char* const PortsHelp;
 extern const char* const SettingsHelp;
 extern const char* const OutputHelp;
-// The help option as --help lists it: "--help", on Windows "--help, /?".
+// The help options as --help lists them: "-h, --help", on Windows "--help, /?".
 extern const char* const HelpOptions;
 
+// A command-line argument that asks for the help: -h, -help, -? or --help; on
+// Windows also /h, /help and /?, each in any case.
 bool IsHelpOption(std::string_view argument);
 
 // Windows: a GUI program started from a command prompt writes into that

@@ -1,3 +1,5 @@
+#include <string_view>
+
 #include "station/entry.hpp"
 
 namespace station {
@@ -20,10 +22,13 @@ directory of $XDG_CONFIG_DIRS, then the user's $XDG_CONFIG_HOME/quillet/settings
 
 const char* const OutputHelp = "Without a display the status text goes to standard output.\n";
 
-const char* const HelpOptions = "--help";
+const char* const HelpOptions = "-h, --help";
 
 bool IsHelpOption(std::string_view argument) {
-    return argument == "--help";
+    for (const std::string_view option : {"-h", "-help", "-?", "--help"}) {
+        if (argument == option) return true;
+    }
+    return false;
 }
 
 void UseParentConsole() {}

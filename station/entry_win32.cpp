@@ -1,8 +1,12 @@
-// The programs' entry on Windows: Windows places in --help, /? as help, and
-// the command prompt's console for a GUI program's texts.
+// The programs' entry on Windows: Windows places in --help, the slash forms
+// of the help options, and the command prompt's console for a GUI program's
+// texts.
 #include <windows.h>
 
+#include <cctype>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "station/entry.hpp"
 
@@ -30,8 +34,14 @@ waits).
 
 const char* const HelpOptions = "--help, /?";
 
+// Windows programs take their options in any case and with a slash as well.
 bool IsHelpOption(std::string_view argument) {
-    return argument == "--help" || argument == "/?";
+    std::string lower(argument);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const std::string_view option : {"-h", "-help", "-?", "--help", "/h", "/help", "/?"}) {
+        if (lower == option) return true;
+    }
+    return false;
 }
 
 namespace {

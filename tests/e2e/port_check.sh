@@ -141,8 +141,10 @@ command_line)
     run 2 COM5 --unit
     run 2 COM5 --unit "123456789012345678901"
     run 2 COM5 --baud 9600
-    run 0 --help
-    expect '^Usage: quillet-port-check COM<N>'
+    for help in --help -h -help '-?'; do
+        run 0 COM5 "$help"
+        expect '^Usage: quillet-port-check COM<N>'
+    done
     run 0 --version
     expect '^quillet-port-check [0-9]+\.[0-9]+\.[0-9]+$'
     ;;

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# The MSI in a fresh Wine prefix: silent install; a job of the installed utility
-# journalled by %ProgramData%\Quillet\settings.ini; the event source registered
-# and the port check, by name, finding it; the journal tool by name; an upgrade
-# to 1.0.1 (one entry, its files); the older one refused; silent removal (no
-# program file, PATH entry or event source left); settings and journal
-# unchanged.
+# The MSI in a fresh Wine prefix: silent install (its entry named by the
+# product code that README.txt, the station page and the changelog give, with
+# the contact, the comment and no Repair); a job of the installed utility
+# journalled by %ProgramData%\Quillet\settings.ini; the event source
+# registered and the port check, by name, finding it; the journal tool by
+# name; an upgrade to 1.0.1 (one entry, its files); the older one refused with
+# 1603, and removal by its product code with 1605; silent removal by product
+# code with a log (no program file, PATH entry or event source left);
+# settings and journal unchanged.
 # usage: msi_wine.sh CPACK_CONFIG METER_SIM
 here=$(dirname "$(realpath "$0")")
 source "$here/../lib/job.sh"
@@ -16,6 +19,7 @@ trap "$cleanup" EXIT
 cpack --config "$1" -B "$out/old" >/dev/null
 cpack --config "$1" -B "$out/new" -D CPACK_PACKAGE_VERSION=1.0.1 >/dev/null
 old=$(ls "$out"/old/*.msi) new=$out/new/quillet-reading-utility-1.0.1-x64.msi
+code() { msiinfo export "$1" Property | tr -d '\r' | awk '$1 == "ProductCode" {print $2}'; }
 "$here/wine_prefix.sh" setup "$WINEPREFIX" >/dev/null
 installed=$WINEPREFIX/drive_c/Program\ Files/Quillet station=$WINEPREFIX/drive_c/ProgramData/Quillet
 mkdir -p "$station" && printf 'journal = journal.jsonl\r\nsystem log = on\r\n' | tee "$out/settings.ini" >"$station/settings.ini"
@@ -27,6 +31,15 @@ check_files() {  # old|new: the installed files are that package's
     for f in "$out/$1"/_CPack_Packages/*/ZIP/*/*; do cmp -s "$f" "$installed/${f##*/}" || failed "${f##*/}: not $1"; done
 }
 check_files old
+uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+wine reg query "$uninstall\\$(code "$old")" </dev/null | tr -d '\r' >"$out/entry"
+for value in 'Contact +REG_SZ +Quillet lab support' 'Comments +REG_SZ +.*windows-station\.txt' 'NoRepair +REG_DWORD +0x1'; do
+    grep -qE "$value" "$out/entry" || failed "the entry $(code "$old") has no $value"
+done
+grep -qF "msiexec /x $(code "$old")" "$installed/README.txt" && grep -qF "$(code "$old")" "$here/../../packaging/changelog" ||
+    failed "README.txt or the changelog: not the product code"
+grep -qF "product code of 1.0.0 | $(code "$old")" "$installed/windows-station.txt" ||
+    failed "windows-station.txt: not the product code $(code "$old")"
 start_meter meter 5 "$ports"
 record '1000 Ohms' COM5 >"$job/ExtCtrl.dat"
 run_utility 30
@@ -56,7 +69,11 @@ check_files new
 grep -q 'A newer version of the Quillet Reading Utility is already installed' \
     <(msiinfo export "$old" LaunchCondition) || failed "no message refusing a downgrade"
 
-msi /x "$new" || failed "the removal failed"
+status=$(wine msiexec /x "$(code "$old")" /qn >/dev/null 2>&1 </dev/null; echo $?)
+((status == 1605 % 256)) || failed "removal by the replaced version's code: exit status $status, not 1605"
+wine msiexec /x "$(code "$new")" /qn /l*v "$(winepath -w "$out/remove.log")" >/dev/null 2>&1 </dev/null ||
+    failed "the removal by product code failed"
+[[ -s $out/remove.log ]] || failed "no removal log"
 [[ ! -e $installed && -z $(entries) && -z $(source_key) ]] ||
     failed "left after removal: $(ls "$installed") $(entries) $(source_key)"
 ! grep -qi quillet <(wine cmd /c 'echo %PATH%' </dev/null) || failed "still on the PATH"

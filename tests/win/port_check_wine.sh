@@ -2,7 +2,8 @@
 # quillet-port-check.exe under Wine against meter-sim on a pseudo terminal
 # linked as a COM port of the prefix: a reading on a port above COM9, an
 # unconvertible reply, a port that does not exist and a bad command line, each
-# with its exit status and the report lines that name the outcome; /? as help.
+# with its exit status and the report lines that name the outcome; /?, /H
+# and -Help as help.
 #
 # usage: port_check_wine.sh METER_SIM PORT_CHECK_EXE   (WINEPREFIX: a prepared prefix)
 source "$(dirname "$0")/../lib/job.sh"
@@ -44,6 +45,8 @@ run 2
 run 2 COM100
 run 0 --version
 expect '^quillet-port-check [0-9]+\.[0-9]+\.[0-9]+$'
-run 0 '/?'
-check_windows_help "$job.out"
+for help in '/?' /H -Help; do
+    run 0 "$help"
+    check_windows_help "$job.out"
+done
 job_end

@@ -45,16 +45,16 @@ constexpr int ExitLineFailed = 5;
 // The --help text: the port check's own, then the platform's places.
 std::string Usage() {
     std::string text = R"(Usage: quillet-port-check COM<N> [--unit TEXT]
-Queries the meter on port COM<N> (1 to 99) the way the Quillet Reading
-Utility does, and reports each step: where the port number leads, whether the
-device exists, whether you may open it and whether another program holds it,
-both "QM" queries with their raw replies (control characters shown as \r, \n,
-\t, \xHH), the time to the first byte and to the CR, the number of attempts,
-and the conversion of the second reply. First it reports what the utility's
-settings change: whether the journal is on, which file set it, whether it can
-be written, every settings line that changes nothing, and whether each job
-leaves an entry in the station's system log, which file set that, and whether
-this station has a system log to take it.
+Queries the meter on port COM<N> (1 to 99, the ports a job can name) the way
+the Quillet Reading Utility does, and reports each step: where the port number
+leads, whether the device exists, whether you may open it and whether another
+program holds it, both "QM" queries with their raw replies (control
+characters shown as \r, \n, \t, \xHH), the time to the first byte and to the
+CR, the number of attempts, and the conversion of the second reply. First it
+reports what the utility's settings change: whether the journal is on, which
+file set it, whether it can be written, every settings line that changes
+nothing, and whether each job leaves an entry in the station's system log,
+which file set that, and whether this station has a system log to take it.
 
   --unit TEXT   the job's target text naming the wanted unit, as the host
                 writes it (for example "10.000 mV"); at most 20 characters,
