@@ -13,7 +13,7 @@ namespace station {
 
 namespace {
 
-constexpr std::size_t Chunk = 64 * 1024;
+constexpr std::size_t Chunk = std::size_t{64} * 1024;
 
 // Polls for the lock until `wait` has passed: flock and LockFileEx both offer a
 // try, and neither a bounded wait.
@@ -34,7 +34,7 @@ std::optional<std::string> LastLine(AppendingFile& out, const AppendingFile::End
     std::string line;
     std::array<char, Chunk> buffer{};
     for (std::uint64_t at = stop; at > 0;) {
-        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(at, Chunk));
+        const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(at, Chunk));
         at -= size;
         if (out.ReadAt(at, buffer.data(), size) != size) return std::nullopt;
         const std::string_view piece(buffer.data(), size);

@@ -32,7 +32,7 @@ TEST(AppendChained, LinksEachLineToTheFilesLastLine) {
         {R"({"seq":41,"prev":null,"locked":true,"a":1})" "\n", 42,
          R"({"seq":41,"prev":null,"locked":true,"a":1})", ""},
         {old + "\n" + old + "\n" + old + "\n", 4, old, ""},  // lines from before the chain
-        {old + "\n" + "{\"seq\":7,\"prev", 8, "{\"seq\":7,\"prev", "\n"},  // a torn line
+        {old + "\n" + R"({"seq":7,"prev)", 8, R"({"seq":7,"prev)", "\n"},  // a torn line
         {old + "\n" + std::string(200000, 'x') + "\n", 3, std::string(200000, 'x'), ""},
     };
     const fs::path file = fs::temp_directory_path() / "quillet-append-chain.jsonl";
