@@ -13,15 +13,15 @@ reading='0\r+1.2345 kOhms\r'
 record '1000 Ohms' COM5 >"$job/ExtCtrl.dat"
 
 # A map entry for COM5 that leads to no terminal: the open fails at once, and
-# the meter behind the station's own COM5 entry (which the user's entry hides)
-# is never asked.
-map_elsewhere() {  # what the user's COM5 entry points at
-    start_meter station 5 "$station_ports" --reading "$reading"
-    ln -s "$1" "$ports/COM5"
+# the meter behind the user's own COM5 entry (which the station's entry holds
+# over) is never asked.
+map_elsewhere() {  # what the station's COM5 entry points at
+    start_meter user 5 "$ports" --reading "$reading"
+    ln -s "$1" "$station_ports/COM5"
     run_utility 5
     expect_within 2
     check_job ''
-    expect_queries station 0
+    expect_queries user 0
 }
 
 case $case in
