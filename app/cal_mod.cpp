@@ -36,8 +36,8 @@ struct Evidence {
 // The journal's line of the job: the record's fields, the display, what went
 // over the line and the device it went through, the result as the record got
 // it and the outcome.
-JournalEntry Facts(const Evidence& evidence, const std::string& result,
-                   const std::optional<std::string>& notWritten) {
+JournalEntry EntryOfJob(const Evidence& evidence, const std::string& result,
+                        const std::optional<std::string>& notWritten) {
     JournalEntry entry;
     entry.start = station::LocalTimestamp(evidence.start);
     entry.user = station::UserName();
@@ -112,18 +112,18 @@ void Main() {
     Step([&] { notWritten = WriteResultBack(resultText); });
     // The journal's line, then the system log's entry with that line's seq and
     // hash: each after the record, and neither able to change the job.
-    std::optional<JournalEntry> facts;
-    if (evidence) Step([&] { facts = Facts(*evidence, resultText, notWritten); });
+    std::optional<JournalEntry> entry;
+    if (evidence) Step([&] { entry = EntryOfJob(*evidence, resultText, notWritten); });
     std::optional<JournalAppended> line;
-    if (facts && settings.journal) {
+    if (entry && settings.journal) {
         Step([&] {
             // A monthly or daily journal's file is that of the append's date.
             const std::string now = station::LocalTimestamp(std::chrono::system_clock::now());
             line = AppendJournal(station::DatedJournal(*settings.journal, settings.journalFiles, now),
-                                 *facts);
+                                 *entry);
         });
     }
-    if (facts && settings.systemLog) SendToSystemLog(*facts, line);
+    if (entry && settings.systemLog) SendToSystemLog(*entry, line);
 
     // Ending the process closes what is open and takes the window with it. A
     // result that did not reach the record ends with status 1: the record still

@@ -10,7 +10,7 @@
 
 #include "app/cal_mod.hpp"
 #include "quillet/version.hpp"
-#include "station/entry.hpp"
+#include "station/command_line.hpp"
 
 namespace {
 

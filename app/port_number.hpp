@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace CalMod {
@@ -12,5 +13,12 @@ namespace CalMod {
 // (halves to even); 0 when there is none. Throws std::overflow_error when it
 // does not fit a 16-bit integer.
 std::int16_t PortNumber(std::string_view portName);
+
+// A port as the lab tools take it (on a command line, or from a journal's
+// copy of the record's field), by the job's rule: a name that fits the
+// record's five characters (COM1 to COM99, "COM 7" too), blanks around it
+// allowed; a bare number is short for COM<N>. Nothing for a name no job can
+// give, or a port below 1.
+std::optional<int> NamedPort(std::string_view text);
 
 }  // namespace CalMod

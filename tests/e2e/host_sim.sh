@@ -32,6 +32,13 @@ printf '#!/bin/sh\ntruncate -s 100 ExtCtrl.dat\n' >cut && chmod +x cut
 # --port-dir's folder without an entry after 10 s: refused before the job is written.
 [[ $(status "$host_sim" --port COM5 --port-dir none --dir new --utility /bin/true) == 2 && ! -e new/ExtCtrl.dat ]] ||
     { echo "ran without a port"; fail=1; }
+# A station whose own folder (read whatever the environment says; here one
+# mounted over /etc/xdg in a mount namespace of the test's own) keeps a journal:
+# --port-dir refuses before the job is written.
+mkdir -p ports xdg/quillet && touch ports/COM5 && echo 'journal = /nowhere.jsonl' >xdg/quillet/settings
+[[ $(status unshare -m sh -c 'mount --bind xdg /etc/xdg && exec "$0" "$@"' "$host_sim" --port COM5 \
+    --port-dir ports --dir apart --utility /bin/true) == 2 && ! -e apart/ExtCtrl.dat ]] &&
+    grep -q 'cannot keep the job apart: /etc/xdg/quillet/settings keeps a journal' err || { echo "ran on the station"; cat err; fail=1; }
 [[ $(status "$host_sim" --port COM12 --target 'a"b' --utility /bin/true --force) == 1 ]] || fail=1
 [[ $(status "$host_sim" --show) == 0 ]] || { echo "--show failed"; cat out err; fail=1; }
 grep -qx 'Text1: "HOST TEXT 1 \\xB5\\xB0      "' out || { echo "Text1 not shown"; cat out; fail=1; }

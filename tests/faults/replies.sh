@@ -46,12 +46,6 @@ endless_reply)
     run_utility 30
     check_job ''
     ;;
-endless_without_line_end)
-    # A line that never ends: each wait has a bound, and no reading comes of it.
-    start_meter meter 5 "$ports" --silent --babble '1.5'
-    run_utility 30
-    check_job ''
-    ;;
 one_byte_every_90_ms)
     # 25 bytes take 2.2 s, beyond the 2 s time-out, yet a byte is waiting at
     # every look, so each query waits for the whole reply. (No leading "0" CR:

@@ -2,6 +2,8 @@
 // first fault, and show's filters pick the entries asked for.
 #include <gtest/gtest.h>
 
+#include "app/port_number.hpp"
+
 #include <cstdlib>
 #include <functional>
 #include <sstream>
@@ -105,8 +107,8 @@ TEST(JournalShow, ReadsTimesAndPortsAsALabWritesThem) {
                               "2026-12-10T14:30:05.", "2026-12-10x", "10.12.2026", ""}) {
         EXPECT_FALSE(ParseInstant(wrong)) << wrong;
     }
-    for (const char* five : {"5", "COM5", "com5", "COM 5", "COM5 ", " COM005"}) EXPECT_EQ(PortNumber(five), 5) << five;
-    for (const char* none : {"COM0", "COM256", "LPT5", "COM", "", "5x"}) EXPECT_FALSE(PortNumber(none)) << none;
+    for (const char* five : {"5", "COM5", "com5", "COM 5", "COM5 ", " 05 "}) EXPECT_EQ(CalMod::NamedPort(five), 5) << five;
+    for (const char* none : {"COM0", "COM100", "COM", "", "5x"}) EXPECT_FALSE(CalMod::NamedPort(none)) << none;
 }
 
 }  // namespace

@@ -21,6 +21,8 @@ public:
     // The environment in which the utility reads this folder only: neither
     // the user's configuration nor the station's.
     std::vector<std::string> Environment() const;
+    // The folder itself.
+    const std::filesystem::path& Root() const { return root_; }
 
 private:
     void Remove() const;

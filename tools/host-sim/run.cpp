@@ -10,11 +10,15 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "app/port_number.hpp"
 #include "app/record.hpp"
+#include "tools/common/station_apart_posix.hpp"
 #include "tools/host-sim/private_config.hpp"
 #include "tools/host-sim/record_view.hpp"
 
@@ -99,6 +103,25 @@ int RunJob(const Options& options) {
         throw UsageError(options.portDir->string() +
                          " holds no port after 10 s; start quillet-meter-sim first");
     }
+    std::optional<PrivateConfig> config;
+    try {
+        if (options.portDir) config.emplace(*options.portDir);
+    } catch (const fs::filesystem_error& failure) {
+        std::cerr << "quillet-host-sim: no configuration of its own for the job: "
+                  << failure.what() << "\n";
+        return ExitUtilityFailed;
+    }
+    if (config) {
+        // The station's own folder is read whatever the job's environment
+        // says; where it would reach the job, the job does not run.
+        std::optional<std::string> reached;
+        try {
+            reached = tools::StationSetupReached(config->Root(), CalMod::PortNumber(options.port));
+        } catch (const std::overflow_error&) {
+            // No port the utility could open: nothing of the station's is reached.
+        }
+        if (reached) throw UsageError("--port-dir cannot keep the job apart: " + *reached);
+    }
     const fs::path file = options.dir / CalMod::ExchangeFileName;
     if (!options.force && fs::exists(fs::symlink_status(file))) {
         throw UsageError(file.string() + " exists; --force overwrites it");
@@ -111,14 +134,6 @@ int RunJob(const Options& options) {
     }
 
     std::cout.flush();
-    std::optional<PrivateConfig> config;
-    try {
-        if (options.portDir) config.emplace(*options.portDir);
-    } catch (const fs::filesystem_error& failure) {
-        std::cerr << "quillet-host-sim: no configuration of its own for the job: "
-                  << failure.what() << "\n";
-        return ExitUtilityFailed;
-    }
     const int status = RunUtility(options.utility, options.dir,
                                   config ? config->Environment() : std::vector<std::string>{});
 

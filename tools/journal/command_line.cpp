@@ -5,8 +5,9 @@
 #include <iostream>
 #include <string_view>
 
+#include "app/port_number.hpp"
 #include "quillet/version.hpp"
-#include "station/entry.hpp"
+#include "station/command_line.hpp"
 
 namespace journal_tool {
 
@@ -48,7 +49,8 @@ the meter did, on the port the entry names, and the utility runs the job in a
 configuration folder that quillet-journal makes and removes, so the user's
 port map and settings are not used and nothing is journalled. The utility
 reads the station's own folder whatever the environment says: where that
-folder maps the entry's port or keeps a journal, replay refuses to run
+folder maps the entry's port, keeps a journal or sends to the system log,
+replay refuses to run
 (replay a copy of the journal at a desk). It prints the journalled result
 beside the replayed one. quillet-meter-sim and the utility are taken
 from quillet-journal's own folder, else from the PATH.
@@ -137,8 +139,8 @@ Command ParseCommandLine(int argc, char** argv) {
         } else if (show && option == "--until") {
             command.filter.until = TimeValue(option, value);
         } else if (show && option == "--port") {
-            command.filter.port = PortNumber(value);
-            if (!command.filter.port) UsageError("'" + value + "' is not a port from COM1 to COM255");
+            command.filter.port = CalMod::NamedPort(value);
+            if (!command.filter.port) UsageError("'" + value + "' is not a port from COM1 to COM99");
         } else if (show && option == "--outcome") {
             command.filter.outcome = OutcomeValue(value);
         } else if (show && option == "--last") {

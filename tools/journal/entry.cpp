@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "meter/serial_control.hpp"
 #include "station/utf8.hpp"
 #include "tools/common/json.hpp"
 
@@ -81,24 +80,6 @@ Entry ReadEntry(std::string_view line) {
     }
     Required(value, "locked", Value::Kind::Bool);
     return entry;
-}
-
-std::optional<int> PortNumber(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    if (text.size() > 3 && (text.substr(0, 3) == "COM" || text.substr(0, 3) == "com")) {
-        text.remove_prefix(3);
-        while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    }
-    if (text.empty() || text.size() > 3) return std::nullopt;
-    int number = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        number = number * 10 + (c - '0');
-    }
-    if (number < meter::MinPort || number > meter::MaxPort) return std::nullopt;
-    return number;
 }
 
 }  // namespace journal_tool

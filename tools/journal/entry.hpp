@@ -29,9 +29,5 @@ struct Entry {
 // it is JSON but not of an entry's shape.
 Entry ReadEntry(std::string_view line);
 
-// The port number that a port text names: "5", "COM5", "com5", "COM 5",
-// blanks around it allowed (a record's port field is filled with blanks);
-// nothing when it names none from 1 to 255.
-std::optional<int> PortNumber(std::string_view text);
 
 }  // namespace journal_tool

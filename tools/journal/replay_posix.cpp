@@ -15,10 +15,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/port_number.hpp"
 #include "app/record.hpp"
-#include "meter/port_map_posix.hpp"
-#include "station/settings.hpp"
 #include "tools/common/escape.hpp"
+#include "tools/common/station_apart_posix.hpp"
 #include "tools/journal/command_line.hpp"
 #include "tools/journal/replay.hpp"
 #include "tools/journal/show.hpp"
@@ -144,25 +144,12 @@ std::string ResultText(const fs::path& record) {
     return std::string(end == std::string_view::npos ? std::string_view() : field.substr(0, end + 1));
 }
 
-// The utility reads the station's own folder (/etc/xdg/quillet) whatever its
-// environment says. On a station whose folder maps the job's port or names a
-// journal, the replayed job would open the station's device or add a line to
-// the station's journal: the replay refuses to run there. Asked under the
-// environment the utility gets, by the utility's own rules.
-void RefuseTheStationsConfiguration(const fs::path& config, const fs::path& ports, int port) {
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", config.c_str(), 1);
-    const fs::path device = meter::ResolvePort(port).path;
-    if (device.parent_path() != ports) {
-        throw std::runtime_error("this station's port map sends COM" + std::to_string(port) + " to " +
-                                 device.string() + ", which the replayed job would open; replay a copy "
-                                 "of the journal on a computer whose station folder maps no port");
-    }
-    const station::Settings settings = station::LoadSettings();
-    if (settings.journal) {
-        throw std::runtime_error(settings.journalSetBy.string() + " keeps a journal, which the replayed "
-                                 "job would join; replay a copy of the journal on a computer whose "
-                                 "station folder names none");
+// The station's own folder is read whatever the environment says: where it
+// would reach the replayed job, the replay refuses to run.
+void RefuseTheStationsConfiguration(const fs::path& config, int port) {
+    if (const std::optional<std::string> reached = tools::StationSetupReached(config, port)) {
+        throw std::runtime_error(*reached + "; replay a copy of the journal on a computer whose "
+                                 "station folder maps no port and keeps no journal");
     }
 }
 
@@ -192,7 +179,7 @@ std::string RunReplay(const std::string& line, const Entry& entry, int port) {
     const bool ready = MeterReady(pipeEnds[0]);
     close(pipeEnds[0]);
     if (!ready) throw std::runtime_error("the meter simulator did not start");
-    RefuseTheStationsConfiguration(config, ports, port);  // the simulator's entry is there now
+    RefuseTheStationsConfiguration(config, port);  // the simulator's entry is there now
     // This configuration only: its port map leads to the simulator, and it
     // holds no settings file, so the replay keeps no journal.
     Child run({utility.string()}, job,
@@ -207,7 +194,7 @@ std::string RunReplay(const std::string& line, const Entry& entry, int port) {
 int Replay(const std::string& file, std::uint64_t seq) {
     try {
         const auto [line, entry] = FindEntry(file, seq);
-        const std::optional<int> port = PortNumber(entry.port);
+        const std::optional<int> port = CalMod::NamedPort(entry.port);
         if (!port) throw std::runtime_error("entry " + std::to_string(seq) + " names no port: " +
                                             tools::Visible(entry.port));
         const std::string replayed = RunReplay(line, entry, *port);

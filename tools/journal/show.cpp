@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "app/port_number.hpp"
 #include "station/chain.hpp"
 #include "tools/common/escape.hpp"
 #include "tools/journal/lines.hpp"
@@ -20,7 +21,7 @@ std::string_view WithoutFill(std::string_view field) {
 bool Filter::Matches(const Entry& entry) const {
     if (seq && entry.seq != seq) return false;
     if (outcome && entry.outcome != *outcome) return false;
-    if (port && PortNumber(entry.port) != port) return false;
+    if (port && CalMod::NamedPort(entry.port) != port) return false;
     if (since || until) {
         const std::optional<Instant> start = ParseInstant(entry.start);
         if (!start || (since && *start < *since) || (until && *start >= *until)) return false;

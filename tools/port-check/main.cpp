@@ -11,7 +11,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <tuple>
 
 #include "app/port_number.hpp"
 #include "app/record.hpp"
@@ -21,7 +20,7 @@
 #include "reading/convert.hpp"
 #include "reading/text.hpp"
 #include "station/append.hpp"
-#include "station/entry.hpp"
+#include "station/command_line.hpp"
 #include "station/facts.hpp"
 #include "station/settings.hpp"
 #include "station/system_log.hpp"
@@ -93,25 +92,6 @@ struct Options {
     std::exit(ExitUsage);
 }
 
-// A port as a job's record names it, read by the job's rule: COM1 to COM99 in
-// the record's five characters ("COM 7" too). A bare number is short for
-// COM<N>.
-std::optional<int> ParsePort(const std::string& argument) {
-    std::string name = reading::Trim(argument);
-    if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) {
-        name = "COM" + name;
-    }
-    if (name.size() > std::tuple_size_v<decltype(CalMod::ExtCtrlRec::PortName)>) return std::nullopt;
-    int port = 0;
-    try {
-        port = CalMod::PortNumber(name);
-    } catch (const std::overflow_error&) {
-        return std::nullopt;
-    }
-    if (port < meter::MinPort || port > meter::MaxPort) return std::nullopt;
-    return port;
-}
-
 Options ParseCommandLine(int argc, char** argv) {
     Options options;
     bool havePort = false;
@@ -136,7 +116,7 @@ Options ParseCommandLine(int argc, char** argv) {
         } else if (havePort) {
             UsageError("only one port, not also '" + argument + "'");
         } else {
-            const std::optional<int> port = ParsePort(argument);
+            const std::optional<int> port = CalMod::NamedPort(argument);
             if (!port) UsageError("'" + argument + "' is not a port from COM1 to COM99");
             options.port = *port;
             havePort = true;

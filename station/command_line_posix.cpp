@@ -1,6 +1,6 @@
 #include <string_view>
 
-#include "station/entry.hpp"
+#include "station/command_line.hpp"
 
 namespace station {
 

@@ -1,6 +1,7 @@
-// The programs' entry, the platform's way (entry_posix.cpp, entry_win32.cpp):
-// the parts of --help that name the platform's places, the help options, and
-// where a program's texts go.
+// The programs at a command prompt, the platform's way
+// (command_line_posix.cpp, command_line_win32.cpp): the parts of --help that
+// name the platform's places, the help options, and where a program's texts
+// go.
 #pragma once
 
 #include <string_view>

@@ -1,4 +1,4 @@
-// The programs' entry on Windows: Windows places in --help, the slash forms
+// The programs at a command prompt on Windows: Windows places in --help, the slash forms
 // of the help options, and the command prompt's console for a GUI program's
 // texts.
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "station/entry.hpp"
+#include "station/command_line.hpp"
 
 namespace station {
 
