@@ -60,13 +60,7 @@ ended by SIGTERM leaves the record as it was or wholly written, never half.
 int main(int argc, char** argv) {
     station::UseParentConsole();
     if (argc == 2) {
-        const std::string_view argument = argv[1];
-        if (station::IsHelpOption(argument)) {
-            std::cout << Help();
-            return 0;
-        }
-        if (argument == "--version") {
-            std::cout << "quillet-reading-utility " QUILLET_VERSION "\n";
+        if (station::AnswerHelpOrVersion(argv[1], Help(), "quillet-reading-utility " QUILLET_VERSION)) {
             return 0;
         }
     }

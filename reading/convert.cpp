@@ -101,7 +101,10 @@ std::string ConvertReply(std::string_view reply, std::string_view targetText) {
     if (reply.empty()) return {};
     const ReplyReading reading = ReadReply(reply);
 
-    // Into the base unit, then into the job's unit.
+    // Into the base unit, then into the job's unit. Each step goes from text
+    // to a number and back to text (the reply's number, the base value, the
+    // job's value): these round trips are the rounding rule, so a result has
+    // exactly the digits the text steps give, never a double's full tail.
     const std::string baseText =
         NormalisedText(Finite(TextValue(reading.Number) * SingleFactor(reading.Unit)));
     const std::string_view targetUnit = TargetUnit(targetText);

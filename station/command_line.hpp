@@ -4,6 +4,7 @@
 // go.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace station {
@@ -21,6 +22,12 @@ extern const char* const HelpOptions;
 // A command-line argument that asks for the help: -h, -help, -? or --help; on
 // Windows also /h, /help and /?, each in any case.
 bool IsHelpOption(std::string_view argument);
+
+// For a help option prints `help`, for --version the version line
+// ("quillet-port-check 1.0.0"); whether it did, the program then ending with
+// status 0.
+bool AnswerHelpOrVersion(std::string_view argument, const std::string& help,
+                         const std::string& versionLine);
 
 // Windows: a GUI program started from a command prompt writes into that
 // prompt what would otherwise be lost, its standard output and standard error

@@ -1,3 +1,5 @@
+// The programs at a command prompt on POSIX systems: the XDG places in
+// --help, the dash help options, and no console to attach to.
 #include <string_view>
 
 #include "station/command_line.hpp"

@@ -1,3 +1,5 @@
+// The configuration folders on POSIX systems: the XDG base directories, the
+// station's /etc/xdg first, and the settings paths as written.
 #include <cstdlib>
 #include <string>
 

@@ -1,3 +1,5 @@
+// The configuration folders on Windows: the ProgramData known folder, then the
+// user's %APPDATA%; %NAME% in a settings path is expanded as Windows does.
 #include <windows.h>
 #include <shlobj.h>
 

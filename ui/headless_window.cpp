@@ -1,3 +1,5 @@
+// The window without a display: the status text goes to standard output as
+// it grows, and the window operations have nothing to do.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>

@@ -8,6 +8,8 @@
 
 namespace ui {
 
+// "Readback", not "Reading": the caption the host's users have always seen on
+// this window, kept as they know it.
 inline constexpr const char* Caption = "Quillet Readback Utility";
 
 // Form and label geometry in twips (1/1440 inch), as the form was designed.

@@ -105,12 +105,7 @@ Command ParseCommandLine(int argc, char** argv) {
     Command command;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     for (const std::string& argument : arguments) {
-        if (station::IsHelpOption(argument)) {
-            std::cout << Usage();
-            std::exit(0);
-        }
-        if (argument == "--version") {
-            std::cout << "quillet-journal " QUILLET_VERSION "\n";
+        if (station::AnswerHelpOrVersion(argument, Usage(), "quillet-journal " QUILLET_VERSION)) {
             std::exit(0);
         }
     }

@@ -97,12 +97,7 @@ Options ParseCommandLine(int argc, char** argv) {
     bool havePort = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (station::IsHelpOption(argument)) {
-            std::cout << Usage();
-            std::exit(0);
-        }
-        if (argument == "--version") {
-            std::cout << "quillet-port-check " QUILLET_VERSION "\n";
+        if (station::AnswerHelpOrVersion(argument, Usage(), "quillet-port-check " QUILLET_VERSION)) {
             std::exit(0);
         }
         if (argument == "--unit") {
