@@ -85,7 +85,7 @@ reading | pieces)
     [[ -n $dosdevices ]] || pieces=(--unsolicited 'stale\r')
     if [[ $case == pieces ]]; then
         # Also a result longer than the record's field: the line holds what the host got.
-        pieces+=(--pieces 3 --piece-gap 0.4) result=12344.999413644mVolts
+        pieces+=(--pieces 3 --piece-gap 0.2) result=12344.999413644mVolts
         reply='12.345 V DC\r' target='1 mVolts'
     fi
     job_with $result --reading "$reply" "${pieces[@]}"

@@ -60,9 +60,9 @@ flock_held)
     expect_queries meter 0
     ;;
 second_copy)
-    # The first copy waits 1.5 s for each reply; a second copy on the same port
+    # The first copy waits 1 s for each reply; a second copy on the same port
     # meanwhile is refused at once, and the first still gets its reading.
-    start_meter meter 5 "$ports" --reading "$reading" --delay 1.5
+    start_meter meter 5 "$ports" --reading "$reading" --delay 1
     first=$job
     start_utility 15
     first_pid=$job_pid first_start=$job_start

@@ -52,7 +52,7 @@ around_write_back)
     mkfifo "$work/never"
     exec {never}<>"$work/never"  # read -t on it: a pause without a new process
     at=$(awk -v w="$job_seconds" 'BEGIN { printf "%d", w * 1000 - 40 }') step=16 last=0 untouched=0 written=0
-    for _ in $(seq 16); do
+    for _ in $(seq 12); do
         cp "$work/original" "$file"
         start_utility 10
         pid=$(utility_pid)
