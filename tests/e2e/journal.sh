@@ -130,7 +130,9 @@ silent)
     job_with '' --silent
     [[ -n $dosdevices ]] || expect_within 20 21.5
     check_line 'no reading' 5 ''
-    replayed ''
+    # The replay of silence is meter-sim's, the same for both builds: shown on
+    # Linux, while Windows replays its readings (reading, pieces).
+    [[ -n $dosdevices ]] || replayed ''
     ;;
 unwritable)
     # A journal in a folder that does not exist, or on a full disk: the job as
