@@ -124,8 +124,7 @@ Options ParseCommandLine(int argc, char** argv) {
 // Whether the utility keeps a journal here, who said so, and whether the
 // journal can be written; every settings line that changes nothing. Nothing
 // invisible in the settings (a byte order mark, a NUL) is hidden.
-void ReportSettings() {
-    const station::Settings settings = station::LoadSettings();
+void ReportSettings(const station::Settings& settings) {
     for (const auto& problem : settings.problems) {
         const std::string where =
             problem.line > 0 ? " line " + std::to_string(problem.line) : std::string();
@@ -162,8 +161,7 @@ void ReportSettings() {
 
 // Whether each job leaves an entry in the station's system log, which file
 // said so, and whether this station has a system log to take it.
-void ReportSystemLog() {
-    const station::Settings settings = station::LoadSettings();
+void ReportSystemLog(const station::Settings& settings) {
     const std::string setBy =
         settings.systemLogSetBy.empty()
             ? std::string()
@@ -180,8 +178,9 @@ void ReportSystemLog() {
 
 int main(int argc, char** argv) {
     const Options options = ParseCommandLine(argc, argv);
-    ReportSettings();
-    ReportSystemLog();
+    const station::Settings settings = station::LoadSettings();
+    ReportSettings(settings);
+    ReportSystemLog(settings);
 
     const port_check::Probe probe = port_check::ProbePort(options.port);
     for (const auto& line : probe.lines) Line(line.label, line.text);
