@@ -9,7 +9,8 @@
 #   --host-sim HOST_SIM   host-sim writes its own record and starts the utility
 #   --reading TEXT        meter reply (C escapes such as \r allowed)
 #   --silent              the meter never answers
-#   --delay SECONDS       the meter waits this long before each answer
+#   --delay SECONDS       the meter waits this long before each answer (not
+#                         in the --linux job, which checks the record only)
 #   --sim-arg ARG         one more argument for meter-sim (repeatable)
 #   --target TEXT         job's target text (default "1000 Ohms")
 #   --no-target           an empty target text
@@ -50,13 +51,13 @@ shift 2
 
 reading='0\r+1.2345 kOhms\r' silent=0 sim_args=() target='1000 Ohms' port_name=COM5 publish=5
 maps=() file=record expect_result='' expect_queries='' expect_seconds=() window=0 inspector='' language=''
-linux='' lose_display=''
+linux='' lose_display='' delay=()
 while (($#)); do
     case $1 in
         --host-sim) host_sim=("$2"); shift 2 ;;
         --reading) reading=$2; shift 2 ;;
         --silent) silent=1; shift ;;
-        --delay) sim_args+=(--delay "$2"); shift 2 ;;
+        --delay) delay=(--delay "$2"); shift 2 ;;
         --sim-arg) sim_args+=("$2"); shift 2 ;;
         --target) target=$2; shift 2 ;;
         --no-target) target=''; shift ;;
@@ -79,7 +80,7 @@ while (($#)); do
 done
 
 if ((silent)); then sim_args+=(--silent); else sim_args+=(--reading "$reading"); fi
-start_meter meter "$publish" "$ports" "${sim_args[@]}"
+start_meter meter "$publish" "$ports" "${sim_args[@]}" "${delay[@]}"
 for map in "${maps[@]}"; do map_port "${map%%=*}" "${map#*=}"; done
 if ((${#host_sim[@]})); then
     # host-sim: 0 when a reading came back, 1 when none did.
@@ -143,6 +144,10 @@ fi
 if [[ -n $linux ]]; then
     before=$job.before
     new_job "$work/linux"
+    if ((${#delay[@]})); then
+        stop_meter meter
+        start_meter linux_meter "$publish" "$ports" "${sim_args[@]}"
+    fi
     [[ ! -f $before ]] || cp "$before" "$job/ExtCtrl.dat"
     utility=$linux dosdevices='' keep_display=0
     run_utility 30

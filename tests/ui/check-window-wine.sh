@@ -12,16 +12,18 @@
 # text of a job with the result 1234.5Ohms (the window probe's), as INSPECTOR
 # (window_examine.exe) sees them.
 #
-# Usage: with-xvfb.sh check-window-wine.sh PREFIX WARM_UP INSPECTOR [check-window.sh arguments...]
+# Usage: with-xvfb.sh check-window-wine.sh PREFIX KEEP_ALIVE WARM_UP INSPECTOR
+#            [check-window.sh arguments...]
+# (KEEP_ALIVE: see tests/win/wine_prefix.sh)
 set -u
 here=$(dirname "$0")
 source "$here/../lib/job.sh"
 require_commands "Debian packages wine, wine64" wine
-prefix=$1 warm_up=$2 inspector=$3
-shift 3
+prefix=$1 keep_alive=$2 warm_up=$3 inspector=$4
+shift 4
 export WINEPREFIX=$prefix WINEDEBUG=-all
 # The server started here outlives the set-up; its output goes to a file.
-if ! bash "$here/../win/wine_prefix.sh" setup "$prefix" </dev/null >"$prefix.log" 2>&1; then
+if ! bash "$here/../win/wine_prefix.sh" setup "$prefix" "$keep_alive" </dev/null >"$prefix.log" 2>&1; then
     cat "$prefix.log" >&2
     exit 1
 fi

@@ -19,7 +19,8 @@ add_test(NAME ui.win32_port_check_version
 add_test(NAME ui.win32_window_under_xvfb
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/with-xvfb.sh bash
                  ${CMAKE_CURRENT_SOURCE_DIR}/check-window-wine.sh
-                 ${CMAKE_CURRENT_BINARY_DIR}/window-prefix $<TARGET_FILE:window_probe>
+                 ${CMAKE_CURRENT_BINARY_DIR}/window-prefix $<TARGET_FILE:keep_alive>
+                 $<TARGET_FILE:window_probe>
                  $<TARGET_FILE:window_examine> 3 wine $<TARGET_FILE:window_probe> 30)
 add_test(NAME ui.win32_journal_tool_version
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/check-resources.sh $<TARGET_FILE:journal-tool> tool

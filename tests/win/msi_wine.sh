@@ -8,7 +8,7 @@
 # 1603, and removal by its product code with 1605; silent removal by product
 # code with a log (no program file, PATH entry or event source left);
 # settings and journal unchanged.
-# usage: msi_wine.sh CPACK_CONFIG METER_SIM
+# usage: msi_wine.sh CPACK_CONFIG METER_SIM KEEP_ALIVE (see wine_prefix.sh)
 here=$(dirname "$(realpath "$0")")
 source "$here/../lib/job.sh"
 require_commands "Debian packages wixl, msitools" wixl msiinfo
@@ -20,7 +20,7 @@ cpack --config "$1" -B "$out/old" >/dev/null
 cpack --config "$1" -B "$out/new" -D CPACK_PACKAGE_VERSION=1.0.1 >/dev/null
 old=$(ls "$out"/old/*.msi) new=$out/new/quillet-reading-utility-1.0.1-x64.msi
 code() { msiinfo export "$1" Property | tr -d '\r' | awk '$1 == "ProductCode" {print $2}'; }
-"$here/wine_prefix.sh" setup "$WINEPREFIX" >/dev/null
+"$here/wine_prefix.sh" setup "$WINEPREFIX" "$3" >/dev/null
 installed=$WINEPREFIX/drive_c/Program\ Files/Quillet station=$WINEPREFIX/drive_c/ProgramData/Quillet
 mkdir -p "$station" && printf 'journal = journal.jsonl\r\nsystem log = on\r\n' | tee "$out/settings.ini" >"$station/settings.ini"
 msi() { wine msiexec "$1" "$(winepath -w "$2")" /qn >/dev/null 2>&1 </dev/null; }

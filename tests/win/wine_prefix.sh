@@ -2,16 +2,22 @@
 # The Wine prefix the Windows tests share: made fresh once per test run and
 # removed at its end.
 #
-# usage: wine_prefix.sh setup|teardown PREFIX [WARM_UP]
+# usage: wine_prefix.sh setup PREFIX KEEP_ALIVE [WARM_UP]
+#        wine_prefix.sh teardown PREFIX
 #   setup     creates PREFIX, sets the graphics driver to "x11,null" (windows
 #             can be created with or without an X display), removes the serial
 #             port links a new prefix makes, and starts the Wine server with a
-#             keep-alive so that every test finds it running and warm. With
-#             an X display, WARM_UP (a window program that ends by itself) is
-#             run once: the first window of a new Wine server on a display is
-#             at times mapped only after its program's last paint, and a
-#             program that handles no messages then stays black.
-#   teardown  stops the server and removes PREFIX.
+#             keep-alive so that every test finds it running and warm. It
+#             leaves KEEP_ALIVE (a program that sleeps) running in the
+#             background: Wine stops its system processes a few seconds after
+#             a prefix's last program ends, and the next program then waits
+#             seconds for them to start again. With an X display, WARM_UP (a
+#             window program that ends by itself) is run once: the first window
+#             of a new Wine server on a display is at times mapped only after
+#             its program's last paint, and a program that handles no messages
+#             then stays black.
+#   teardown  stops the server, and with it the keep-alive, and removes
+#             PREFIX.
 set -euo pipefail
 action=$1
 export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
@@ -39,8 +45,10 @@ case $action in
         find "$WINEPREFIX/dosdevices" -maxdepth 1 -iname 'com*' -exec rm -f {} +
         # Warm-up: the next program starts like any later one.
         wine cmd /c exit >/dev/null 2>&1 </dev/null
-        if [[ -n ${3:-} && -n ${DISPLAY:-} ]]; then
-            wine "$3" >/dev/null 2>&1 </dev/null
+        # Half an hour at most, should the teardown never come.
+        wine "$3" 1800 >/dev/null 2>&1 </dev/null &
+        if [[ -n ${4:-} && -n ${DISPLAY:-} ]]; then
+            wine "$4" >/dev/null 2>&1 </dev/null
         fi
         echo "Wine prefix ready: $WINEPREFIX"
         ;;
