@@ -26,9 +26,9 @@ map_elsewhere() {  # what the station's COM5 entry points at
 
 case $case in
 vanish_mid_reply)
-    # The second reply comes in two pieces a second apart; the meter is killed
+    # The second reply comes in two pieces 0.6 s apart; the meter is killed
     # (its end of the pseudo terminal closed) after the first piece.
-    start_meter meter 5 "$ports" --reading "$reading" --pieces 2 --piece-gap 1
+    start_meter meter 5 "$ports" --reading "$reading" --pieces 2 --piece-gap 0.6
     start_utility 10
     wait_for_queries meter 2
     sleep 0.3
@@ -41,7 +41,7 @@ mapping_removed)
     # COM99 falls back to /dev/ttyS98, which no machine has, once its entry
     # has gone; the entry is removed while the first reply is on its way.
     record '1000 Ohms' COM99 >"$job/ExtCtrl.dat"
-    start_meter meter 99 "$ports" --reading "$reading" --delay 1
+    start_meter meter 99 "$ports" --reading "$reading" --delay 0.3
     start_utility 10
     wait_for_queries meter 1
     rm "$ports/COM99"
@@ -60,9 +60,9 @@ flock_held)
     expect_queries meter 0
     ;;
 second_copy)
-    # The first copy waits 1 s for each reply; a second copy on the same port
-    # meanwhile is refused at once, and the first still gets its reading.
-    start_meter meter 5 "$ports" --reading "$reading" --delay 1
+    # The first copy waits 0.6 s for each reply; a second copy on the same
+    # port meanwhile is refused at once, and the first still gets its reading.
+    start_meter meter 5 "$ports" --reading "$reading" --delay 0.6
     first=$job
     start_utility 15
     first_pid=$job_pid first_start=$job_start

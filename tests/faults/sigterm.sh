@@ -28,9 +28,9 @@ terminate() {  # sends SIGTERM to the running utility, if it still runs
 
 case $case in
 first_query | second_query)
-    # The meter takes a second over each reply; the signal comes while the
+    # The meter takes 0.6 s over each reply; the signal comes while the
     # utility waits for it.
-    start_meter meter 5 "$ports" --reading "$reading" --delay 1
+    start_meter meter 5 "$ports" --reading "$reading" --delay 0.6
     start_utility 10
     pid=$(utility_pid)
     wait_for_queries meter "$([[ $case == first_query ]] && echo 1 || echo 2)"

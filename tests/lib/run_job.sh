@@ -39,11 +39,11 @@
 #                         be ACP (needs --inspector, which reports it)
 #   --linux UTILITY       (Wine) the same job with the Linux utility as well:
 #                         it must write the same bytes
-#   --lose-display-after SECONDS
+#   --lose-display-at-query N
 #                         keep DISPLAY, and stop the X server (XVFB_PID, set by
-#                         tests/ui/with-xvfb.sh) this long after the start: the
-#                         job goes on headless, its status lines on standard
-#                         output from the beginning
+#                         tests/ui/with-xvfb.sh) once the meter has received N
+#                         queries: the job goes on headless, its status lines
+#                         on standard output from the beginning
 here=$(dirname "$(realpath "$0")")
 source "$here/job.sh"
 job_init "$1" "$2"
@@ -74,7 +74,7 @@ while (($#)); do
         --inspector) inspector=$(realpath "$2"); shift 2 ;;
         --locale) language=$2 acp=$3; shift 3 ;;
         --linux) linux=$(realpath "$2"); shift 2 ;;
-        --lose-display-after) lose_display=$2 keep_display=1; shift 2 ;;
+        --lose-display-at-query) lose_display=$2 keep_display=1; shift 2 ;;
         *) echo "run_job.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -111,8 +111,8 @@ fi
 
 start_utility 30 "${locale[@]}"
 if [[ -n $lose_display ]]; then
-    (sleep "$lose_display" && kill "$XVFB_PID") &
-    pids+=($!)
+    wait_for_queries meter "$lose_display"
+    kill "$XVFB_PID"
 fi
 if ((window)) && [[ -n ${DISPLAY:-} ]]; then
     # While the meter takes its time over the first reply, the label holds the

@@ -139,10 +139,12 @@ TEST_F(MeterSim, PublishesAnswersLogsAndCleansUp) {
 }
 
 TEST_F(MeterSim, RepliesByQueryNumberAfterUnsolicitedBytes) {
-    Start({"--unsolicited", "junk\\r", "--reading", "R\\x21\\r", "--reply", "1=+1.23", "--reply",
-           "2=45 kOhms\\r"});
+    // Query 2 falls back to --reading between two queries of their own.
+    Start({"--unsolicited", "junk\\r", "--reading", "R\\x21\\r", "--reply", "1=+1.2345 kOhms\\r",
+           "--reply", "3=C\\r"});
     EXPECT_EQ(meter::SendQuery(*port_, "QM"), "+1.2345 kOhms\r");
     EXPECT_EQ(meter::SendQuery(*port_, "QM"), "R!\r");
+    EXPECT_EQ(meter::SendQuery(*port_, "QM"), "C\r");
 }
 
 TEST_F(MeterSim, DelayedReplyInPieces) {

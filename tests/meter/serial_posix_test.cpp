@@ -83,16 +83,6 @@ TEST_F(RealPort, InputWaitingBeforeTheQueryIsNeverPartOfTheReply) {
     EXPECT_EQ(reply, "A\r");
 }
 
-TEST_F(RealPort, PartialReplyThenSilenceThenTheRestAfterTheRetry) {
-    const std::string reply = Query([](PtyPeer& meter) {
-        meter.NextCommand(3);
-        meter.Send("+1.23");
-        EXPECT_EQ(meter.NextCommand(3), "QM\r");
-        meter.Send("45 kOhms\r");
-    });
-    EXPECT_EQ(reply, "+1.2345 kOhms\r");
-}
-
 TEST_F(RealPort, BytesWaitingWhenTheWaitEndsReplaceTheText) {
     const std::string reply = Query([](PtyPeer& meter) {
         meter.NextCommand(3);
