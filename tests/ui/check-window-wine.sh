@@ -13,8 +13,7 @@
 # (window_examine.exe) sees them.
 #
 # Usage: with-xvfb.sh check-window-wine.sh PREFIX KEEP_ALIVE WARM_UP INSPECTOR
-#            [check-window.sh arguments...]
-# (KEEP_ALIVE: see tests/win/wine_prefix.sh)
+#            [check-window.sh arguments...]   (KEEP_ALIVE: see wine_prefix.sh)
 set -u
 here=$(dirname "$0")
 source "$here/../lib/job.sh"

@@ -7,17 +7,13 @@
 #   setup     creates PREFIX, sets the graphics driver to "x11,null" (windows
 #             can be created with or without an X display), removes the serial
 #             port links a new prefix makes, and starts the Wine server with a
-#             keep-alive so that every test finds it running and warm. It
-#             leaves KEEP_ALIVE (a program that sleeps) running in the
-#             background: Wine stops its system processes a few seconds after
-#             a prefix's last program ends, and the next program then waits
-#             seconds for them to start again. With an X display, WARM_UP (a
+#             keep-alive, and KEEP_ALIVE, which holds Wine's desktop: every
+#             test finds both running and warm. With an X display, WARM_UP (a
 #             window program that ends by itself) is run once: the first window
 #             of a new Wine server on a display is at times mapped only after
 #             its program's last paint, and a program that handles no messages
 #             then stays black.
-#   teardown  stops the server, and with it the keep-alive, and removes
-#             PREFIX.
+#   teardown  stops the server (and so KEEP_ALIVE) and removes PREFIX.
 set -euo pipefail
 action=$1
 export WINEPREFIX=$2 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
